@@ -1,0 +1,34 @@
+#include "app/CommandLine.h"
+
+#include "util/PathSeparator.h"
+
+CommandLine ParseOptions(const std::vector<std::string>& args, const AskFolder& askFolder) {
+    CommandLine line;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.empty() || arg[0] != '-') continue;
+        const char option = arg.size() > 1 ? arg[1] : '\0';
+        const std::string tail = arg.size() > 2 ? arg.substr(2) : std::string();
+        if (option == 'd' && tail.empty()) {
+            if (auto answer = askFolder(); answer && !answer->empty()) line.outputDir = *answer;
+        } else if (option == 'd') {
+            line.outputDir = tail;
+        } else if (option == 'p' && !tail.empty()) {
+            line.presetPassword = tail;
+        } else if (option == 'y') {
+            line.answerAllYes = true;
+        } else if (option == 't') {
+            line.testFlag = true;
+        } else {
+            line.illegalOption = arg;
+            return line;
+        }
+    }
+    if (line.outputDir) line.outputDir = CompleteFolder(*line.outputDir);
+    return line;
+}
+
+std::string CompleteFolder(const std::string& folder) {
+    if (!folder.empty() && folder.back() == PathSeparator) return folder;
+    return folder + PathSeparator;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// The per-context slot tables of the dictionary coder: for each value c of
+// the preceding byte, up to N remembered strings (where a step's output
+// began and how long it was). Shared by the expansion engine and the
+// encoder, which must keep them in lockstep.
+class ContextTables {
+public:
+    static constexpr int32_t kEmpty = -1;
+
+    // N is 256 or 512. False when memory is short.
+    bool Allocate(int tableSize, bool insertEveryPosition);
+    // Empties every row.
+    void Clear();
+
+    int32_t& Source(unsigned c, unsigned slot) { return sources[c * tableSize + slot]; }
+    int32_t& Length(unsigned c, unsigned slot) { return lengths[c * tableSize + slot]; }
+
+    // A remembered-length match on slot of row c re-files the head slot's
+    // entry there, if the head slot holds one.
+    void MoveHeadEntry(unsigned c, unsigned slot) {
+        const unsigned h = head[c];
+        if (Source(c, h) != kEmpty) {
+            Source(c, slot) = Source(c, h);
+            Length(c, slot) = Length(c, h);
+        }
+    }
+
+    // Files the step of len bytes that ended at produced under its context
+    // byte area[insertPos] (and, with insertEveryPosition, the step's later
+    // positions in rows that have never wrapped). Returns the new insertPos,
+    // produced - 1.
+    int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len) {
+        unsigned c = area[insertPos];
+        unsigned k = head[c];
+        Source(c, k) = insertPos + 1;
+        Length(c, k) = len;
+        ++k;
+        if (highWater[c] < k) highWater[c] = static_cast<uint16_t>(k);
+        head[c] = static_cast<uint16_t>(k % tableSize);
+        ++insertPos;
+        if (!insertEveryPosition) return produced - 1;
+        int32_t r = len - 1;
+        for (; insertPos < produced - 1; ++insertPos, --r) {
+            c = area[insertPos];
+            const unsigned h = head[c];
+            if (highWater[c] < h + 1) {
+                Source(c, h) = insertPos + 1;
+                Length(c, h) = r;
+                head[c] = static_cast<uint16_t>((h + 1) % tableSize);
+                highWater[c] = static_cast<uint16_t>(h + 1);
+            }
+        }
+        return insertPos;
+    }
+
+    uint16_t head[256] = {};
+    uint16_t highWater[256] = {};
+    std::unique_ptr<int32_t[]> sources;  // positions in the area, kEmpty for none
+    std::unique_ptr<int32_t[]> lengths;
+    uint16_t tableSize = 256;
+    bool insertEveryPosition = false;
+};

@@ -1,0 +1,61 @@
+#include "codec/ExpansionEngine.h"
+
+#include <cstring>
+
+ExpansionEngine::ExpansionEngine(InputStream* stream, bool insertEveryPosition, bool largeTables)
+    : decoder(stream, largeTables ? 512 : 256) {
+    allocated_ = decoder.Allocated() && tables.Allocate(largeTables ? 512 : 256, insertEveryPosition);
+}
+
+int64_t ExpansionEngine::TableBytes() const { return int64_t{2} * 256 * tables.tableSize * sizeof(int32_t); }
+
+void ExpansionEngine::Reset(unsigned char* newArea, int32_t newAreaSize) {
+    tables.Clear();
+    area = newArea;
+    areaSize = newAreaSize;
+    produced = 0;
+    insertPos = 0;
+}
+
+int ExpansionEngine::Expand(int32_t target) {
+    const int32_t limit = target > areaSize ? areaSize : target;
+    const unsigned n = tables.tableSize;
+    while (produced < limit) {
+        int64_t len = 1;
+        const unsigned s = decoder.DecodeSymbol();
+        if (s >= 2 * n) {
+            area[produced] = static_cast<unsigned char>(s - 2 * n);
+        } else {
+            const unsigned c = area[insertPos];
+            const unsigned h = tables.head[c];
+            unsigned slot;
+            if (s < n) {
+                len = int64_t{decoder.DecodeLength()} + 2;
+                slot = (h + s) % n;
+            } else {
+                slot = (h + s - n) % n;
+                len = tables.Length(c, slot);
+            }
+            const int32_t src = tables.Source(c, slot);
+            if (s >= n) tables.MoveHeadEntry(c, slot);
+            if (produced + len > areaSize) return kBeyondArea;
+            if (src == ContextTables::kEmpty || src < 0 || src >= areaSize || len <= 0) return kNoSuchData;
+            unsigned char* out = area + produced;
+            const unsigned char* from = area + src;
+            if (src + len <= produced) {
+                std::memcpy(out, from, static_cast<size_t>(len));
+            } else {
+                // Overlapping copy: reads bytes it has just written, so a
+                // short string repeats.
+                for (int64_t i = 0; i < len; ++i) out[i] = from[i];
+            }
+        }
+        produced += static_cast<int32_t>(len);
+        if (insertPos < produced - 1) insertPos = tables.Insert(area, insertPos, produced, static_cast<int32_t>(len));
+        // A stream cut short decodes filler; stop at once instead of
+        // producing garbage up to the end of the area.
+        if (decoder.PastEnd()) decoder.decodeError = 1;
+        if (decoder.decodeError) break;
+    }
+    return decoder.decodeError ? kNoSuchData : kDone;
+}

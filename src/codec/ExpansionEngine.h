@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+#include "archive/InputStream.h"
+#include "codec/ContextTables.h"
+#include "codec/HuffmanDecoder.h"
+
+// Turns the decoder's symbols into bytes: literals, and copies of strings
+// remembered in the current context's row, with a decoded length or with
+// the remembered one.
+class ExpansionEngine {
+public:
+    // Results of Expand.
+    static constexpr int kDone = 0;
+    static constexpr int kBeyondArea = 1;
+    static constexpr int kNoSuchData = 2;
+
+    // Builds the decoder at once (it reads the code description from stream).
+    ExpansionEngine(InputStream* stream, bool insertEveryPosition, bool largeTables);
+
+    // False when memory for the tables was short.
+    bool Allocated() const { return allocated_; }
+    // Bytes the engine's tables take, for the out-of-memory message.
+    int64_t TableBytes() const;
+
+    // Starts a block: empty tables, the area to fill.
+    void Reset(unsigned char* area, int32_t areaSize);
+    // Fills the area up to min(target, areaSize); kDone, kBeyondArea or kNoSuchData.
+    int Expand(int32_t target);
+
+    int32_t Produced() const { return produced; }
+
+    HuffmanDecoder decoder;
+
+private:
+    ContextTables tables;
+    unsigned char* area = nullptr;
+    int32_t areaSize = 0;
+    int32_t produced = 0;
+    int32_t insertPos = 0;
+    bool allocated_ = false;
+};

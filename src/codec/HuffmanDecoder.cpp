@@ -1,0 +1,118 @@
+#include "codec/HuffmanDecoder.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+constexpr uint16_t kNoIndex = 0xFFFF;
+
+// True when the top length bits of code and window agree.
+inline bool PrefixMatches(uint32_t code, int length, uint32_t window) {
+    if (length >= 32) return length == 32 && code == window;
+    const int shift = 32 - length;
+    return (code >> shift) == (window >> shift);
+}
+
+bool CodesFit(const HuffmanTable& table) {
+    for (int i = 0; i < table.symbolCount; ++i) {
+        if (table.codeLengths[i] > 32) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+HuffmanDecoder::HuffmanDecoder(InputStream* stream, int tableSize)
+    : source(stream), symbolCount(2 * tableSize + 256) {
+    allocated_ = symbolTable.Allocate(symbolCount) && lengthTable.Allocate(kLengthSymbols);
+    inputCount = static_cast<uint16_t>(source->Read(inputBuffer, kInputBlock));
+    inputPos = 0;
+    streamBytes = inputCount;
+    sourceEnded = inputCount == 0;
+    sortedCodes.reset(new (std::nothrow) SortedCode[symbolCount]);
+    allocated_ = allocated_ && sortedCodes;
+    decodeError = 0;
+    if (allocated_) BuildCodes();
+}
+
+void HuffmanDecoder::BuildCodes() {
+    FillWindow();
+    for (int s = 0; s < symbolCount; ++s) {
+        symbolTable.nodes[s].depth = Window() >> 27;
+        TakeBits(5);
+    }
+    for (int s = 0; s < kLengthSymbols; ++s) {
+        lengthTable.nodes[s].depth = Window() >> 27;
+        TakeBits(5);
+    }
+    MergeCodes(symbolTable);
+    MergeCodes(lengthTable);
+    codesUsable_ = CodesFit(symbolTable) && CodesFit(lengthTable);
+    if (!codesUsable_) {
+        // Such a description cannot be decoded; every symbol fails.
+        decodeError = 1;
+        return;
+    }
+    BuildLookup();
+}
+
+void HuffmanDecoder::BuildLookup() {
+    for (int s = 0; s < symbolCount; ++s) {
+        sortedCodes[s] = SortedCode{symbolTable.codes[s], symbolTable.codeLengths[s], static_cast<uint16_t>(s)};
+    }
+    std::sort(sortedCodes.get(), sortedCodes.get() + symbolCount, [](const SortedCode& a, const SortedCode& b) {
+        if (a.code != b.code) return a.code < b.code;
+        const uint32_t wa = (uint32_t{a.symbol} << 16) | a.length;
+        const uint32_t wb = (uint32_t{b.symbol} << 16) | b.length;
+        return wa < wb;
+    });
+    std::fill(std::begin(firstIndex), std::end(firstIndex), kNoIndex);
+    for (int i = symbolCount - 1; i >= 1; --i) firstIndex[sortedCodes[i].code >> 20] = static_cast<uint16_t>(i);
+    firstIndex[0] = 0;
+    for (int k = 1; k < 4096; ++k) {
+        if (firstIndex[k] == kNoIndex) firstIndex[k] = firstIndex[k - 1];
+    }
+    std::fill(std::begin(lengthLookup), std::end(lengthLookup), int16_t{-1});
+    for (int v = 0; v < kLengthSymbols; ++v) {
+        const int length = lengthTable.codeLengths[v];
+        if (length > 8) continue;
+        const uint32_t first = lengthTable.codes[v] >> 24;
+        for (uint32_t slot = first; slot < first + (1u << (8 - length)); ++slot) {
+            if (lengthLookup[slot] < 0) lengthLookup[slot] = static_cast<int16_t>(v);
+        }
+    }
+}
+
+uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
+    for (int p = firstIndex[w >> 20]; p < symbolCount; ++p) {
+        const SortedCode& entry = sortedCodes[p];
+        if (PrefixMatches(entry.code, entry.length, w)) {
+            TakeBits(entry.length);
+            return entry.symbol;
+        }
+    }
+    return Fail();
+}
+
+uint32_t HuffmanDecoder::DecodeLength() {
+    if (!codesUsable_) return Fail();
+    const uint32_t w = Window();
+    int found = lengthLookup[w >> 24];
+    if (found < 0) {
+        for (int v = 0; v < kLengthSymbols; ++v) {
+            if (PrefixMatches(lengthTable.codes[v], lengthTable.codeLengths[v], w)) {
+                found = v;
+                break;
+            }
+        }
+        if (found < 0) return Fail();
+    }
+    TakeBits(lengthTable.codeLengths[found]);
+    if (found != kLengthEscape) return static_cast<uint32_t>(found);
+    const int n = static_cast<int>(Window() >> 27) + 1;
+    TakeBits(5);
+    const uint32_t u = Window();
+    TakeBits(n);
+    return n == 32 ? u : u >> (32 - n);
+}

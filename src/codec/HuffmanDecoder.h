@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "archive/InputStream.h"
+#include "codec/HuffmanTable.h"
+
+// One entry of the main code sorted by code word.
+struct SortedCode {
+    uint32_t code = 0;
+    uint16_t length = 0;
+    uint16_t symbol = 0;
+};
+
+// Reads the code description at the head of the compressed stream and then
+// turns code words into symbols and length values. The codes are static.
+class HuffmanDecoder {
+public:
+    static constexpr int kLengthSymbols = 128;
+    static constexpr int kLengthEscape = 127;
+    static constexpr int kInputBlock = 512;
+
+    // Reads the code description at once; the source must stand at the
+    // first byte of the compressed stream. tableSize is 256 or 512.
+    HuffmanDecoder(InputStream* source, int tableSize);
+
+    // False when memory for the tables was short.
+    bool Allocated() const { return allocated_; }
+
+    // The next main symbol, 0 to 2N + 255; 0 with decodeError set on failure.
+    uint16_t DecodeSymbol() {
+        if (!codesUsable_) return Fail();
+        const uint32_t w = Window();
+        const SortedCode& entry = sortedCodes[firstIndex[w >> 20]];
+        if (entry.length < 12) {
+            TakeBits(entry.length);
+            return entry.symbol;
+        }
+        return DecodeLongSymbol(w);
+    }
+
+    // The length value after a symbol below N: 0-126, or an escaped value.
+    uint32_t DecodeLength();
+
+    uint32_t decodeError = 0;
+
+    HuffmanTable symbolTable;
+    HuffmanTable lengthTable;
+    std::unique_ptr<SortedCode[]> sortedCodes;
+    uint16_t firstIndex[4096] = {};
+
+    // True once decoding has consumed bits beyond the end of the source:
+    // the stream was cut short, and what follows is filler.
+    bool PastEnd() const {
+        return sourceEnded && (fetchedBytes * 8 - static_cast<uint64_t>(bitCount)) > streamBytes * 8;
+    }
+
+    // The next 32 bits of the stream that decoding has not consumed.
+    uint32_t Window() const { return static_cast<uint32_t>(bitBuffer >> 32); }
+
+private:
+    void BuildCodes();
+    void BuildLookup();
+    uint16_t DecodeLongSymbol(uint32_t w);
+    uint16_t Fail() {
+        decodeError = 1;
+        return 0;
+    }
+
+    unsigned char NextByte() {
+        if (inputCount <= inputPos) {
+            // At the end of the source the buffer keeps its bytes, and its
+            // first byte is delivered again as filler.
+            inputCount = static_cast<uint16_t>(source->Read(inputBuffer, kInputBlock));
+            inputPos = 0;
+            if (inputCount == 0) sourceEnded = true;
+            streamBytes += inputCount;
+        }
+        ++fetchedBytes;
+        return inputBuffer[inputPos++];
+    }
+
+    // Consumes k bits (1 to 32) and keeps at least 32 bits of look-ahead.
+    void TakeBits(int k) {
+        bitBuffer <<= k;
+        bitCount -= k;
+        FillWindow();
+    }
+    void FillWindow() {
+        while (bitCount <= 56) {
+            bitBuffer |= uint64_t{NextByte()} << (56 - bitCount);
+            bitCount += 8;
+        }
+    }
+
+    InputStream* source;
+    bool sourceEnded = false;
+    uint64_t streamBytes = 0;   // bytes the source delivered
+    uint64_t fetchedBytes = 0;  // bytes taken into bitBuffer, filler included
+    // Bits not yet consumed, left-aligned; the top 32 are the window.
+    uint64_t bitBuffer = 0;
+    int bitCount = 0;
+    unsigned char inputBuffer[kInputBlock] = {};
+    uint16_t inputCount = 0;
+    uint16_t inputPos = 0;
+    int symbolCount;
+    bool allocated_ = false;
+    // False when the description makes a code word longer than 32 bits.
+    bool codesUsable_ = false;
+    // Length symbols of up to 8 bits by the top 8 bits of the window.
+    int16_t lengthLookup[256] = {};
+};

@@ -1,0 +1,137 @@
+#include "extract/ExtractJob.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "archive/BlockPlan.h"
+#include "dialog/Messages.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "util/ElapsedSeconds.h"
+#include "util/FormatThousands.h"
+#include "util/PathParts.h"
+
+namespace {
+
+// Progress is shown between steps of at least this many expanded bytes.
+constexpr int32_t kMinimumStep = 20000;
+
+}  // namespace
+
+ExtractJob::ExtractJob(UserDialog* userDialog, const std::optional<std::string>& folder)
+    : outputDir(folder), dialog(userDialog) {}
+
+ExtractJob::~ExtractJob() {
+    outputDir.reset();
+    directory.reset();
+    stream.reset();
+    directoryBuffer.reset();
+    engine.reset();
+}
+
+int ExtractJob::Fail(const std::string& text) {
+    failed = true;
+    dialog->ShowMessage(text);
+    return -1;
+}
+
+int ExtractJob::DataError(int result, Mode mode) {
+    const bool extract = mode == Mode::Extract;
+    if (result == ExpansionEngine::kBeyondArea) {
+        return Fail(Text(extract ? Msg::BeyondAreaExtract : Msg::BeyondAreaCheck));
+    }
+    return Fail(Text(extract ? Msg::NoSuchDataExtract : Msg::NoSuchDataCheck));
+}
+
+int ExtractJob::Percent(int64_t done) const {
+    // A damaged header may give no or too small a total: the display stays
+    // within 0 to 100.
+    if (totalSize <= 0) return 0;
+    const double percent = static_cast<double>(done) / totalSize * 100 + 0.5;
+    return static_cast<int>(std::clamp(percent, 0.0, 100.0));
+}
+
+std::optional<ExtractJob::Mode> ExtractJob::SettleMode(bool testFlag) {
+    if (testFlag) return Mode::Test;
+    int32_t existing = 0;
+    platform::FileStatus status;
+    for (int32_t i = 0; i < directory->count; ++i) {
+        if (platform::Stat(*outputDir + directory->names[i], status)) ++existing;
+    }
+    if (existing == 0) return Mode::Extract;
+    if (dialog->AskQuestion(Compose(Msg::AskOverwrite, {FormatThousands(existing)})) != 1) return Mode::Extract;
+    if (dialog->AskQuestion(Text(Msg::AskCompare)) != 1) return Mode::Compare;
+    dialog->ShowInformation(Text(Msg::NoOutput));
+    return std::nullopt;
+}
+
+int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
+    if (const int opened = OpenArchive(archivePath); opened != 0) return opened;
+    const PathParts archive(archivePath);
+    if (!outputDir) outputDir = archive.directory;
+    const std::optional<Mode> settled = SettleMode(testFlag);
+    if (!settled) return kStopped;
+    const Mode mode = *settled;
+
+    BufferHolder block;
+    if (!block.Allocate(static_cast<size_t>(directory->largestSize))) {
+        return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
+    }
+    platform::FileStatus archiveStatus;
+    const int64_t archiveBytes = platform::Stat(archive.full, archiveStatus) ? archiveStatus.size : 0;
+    dialog->BeginProgress(1);
+    dialog->ShowStatus(Compose(Msg::InFileLine, {archive.fileName, FormatThousands(archiveBytes)}));
+    dialog->SetProgressRange(100);
+    const TimeReading start = platform::Now();
+
+    if (entryCount > 1) {
+        const Msg line = mode == Mode::Extract ? Msg::OutDirLine : mode == Mode::Test ? Msg::TestDirLine : Msg::CompDirLine;
+        dialog->ShowStatus(Compose(line, {*outputDir, FormatThousands(entryCount), FormatThousands(dataSize)}));
+    }
+    const int32_t step = std::max(totalSize / 100, kMinimumStep);
+    const Msg entryLine = mode == Mode::Extract ? Msg::OutFileLine : mode == Mode::Test ? Msg::TestFileLine : Msg::CompFileLine;
+    const std::string countText = std::to_string(directory->count);
+    int64_t done = 0;
+    bool mismatch = false;
+    for (const Block& b : CutBlocks(directory->sizes, directory->count, directory->largestSize)) {
+        const auto blockSize = static_cast<int32_t>(b.size);
+        engine->Reset(block.Get(), blockSize);
+        for (int64_t pos = 0; pos < blockSize;) {
+            if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
+            pos = std::min<int64_t>(pos + step, INT32_MAX);
+            if (const int result = engine->Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
+                return DataError(result, mode);
+            }
+        }
+        done += blockSize;
+        int64_t offset = 0;
+        for (int32_t k = b.first; k < b.end; ++k) {
+            const int32_t size = directory->sizes[k];
+            dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, directory->names[k],
+                                                   FormatThousands(size)}));
+            const unsigned char* data = block.Get() + offset;
+            offset += size;
+            if (mode == Mode::Extract) {
+                if (directory->WriteEntry(*outputDir, k, data) != 0) {
+                    failed = true;
+                    return kStopped;
+                }
+            } else if (mode == Mode::Compare) {
+                const int compared = directory->CompareEntry(*outputDir, k, data);
+                if (compared == 1) {
+                    failed = directory->compareFailed;
+                    return kStopped;
+                }
+                if (compared == 0) mismatch = true;
+            }
+        }
+    }
+    dialog->UpdateProgress(100);
+    const std::string seconds = SecondsText(ElapsedSeconds(start, platform::Now()));
+    const Msg report = mode == Mode::Extract ? Msg::ReportExtract
+                       : mode == Mode::Test  ? Msg::ReportTest
+                       : mismatch            ? Msg::ReportCompareMismatch
+                                             : Msg::ReportCompareMatch;
+    dialog->ShowInformation(Compose(report, {seconds}));
+    return kFinished;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "archive/ArchiveDirectory.h"
+#include "archive/FileInputStream.h"
+#include "codec/ExpansionEngine.h"
+#include "dialog/UserDialog.h"
+#include "util/BufferHolder.h"
+
+// Takes one archive from file to result: opens it, settles the mode,
+// expands the data block by block and writes, compares or only tests the
+// entries.
+class ExtractJob {
+public:
+    // Results of Run besides OpenArchive's.
+    static constexpr int kFinished = 0;
+    static constexpr int kStopped = -1;
+    static constexpr int kCancelled = -2;
+
+    ExtractJob(UserDialog* dialog, const std::optional<std::string>& outputDir);
+    ~ExtractJob();
+    ExtractJob(const ExtractJob&) = delete;
+    ExtractJob& operator=(const ExtractJob&) = delete;
+
+    int Run(const std::string& archivePath, bool testFlag);
+    // Opens the archive and expands its directory; 0 or -1.
+    int OpenArchive(const std::string& path);
+
+    // True when the run stopped on an error rather than by the user's choice.
+    bool Failed() const { return failed; }
+
+    int32_t totalSize = 0;
+    int32_t directorySize = 0;
+    int32_t entryCount = 0;
+    int32_t dataSize = 0;
+    std::unique_ptr<ArchiveDirectory> directory;
+
+private:
+    enum class Mode { Extract, Test, Compare };
+
+    int Fail(const std::string& text);
+    int DataError(int result, Mode mode);
+    std::optional<Mode> SettleMode(bool testFlag);
+    int Percent(int64_t done) const;
+
+    std::optional<std::string> outputDir;
+    UserDialog* dialog;
+    std::unique_ptr<FileInputStream> stream;
+    std::unique_ptr<BufferHolder> directoryBuffer;
+    std::unique_ptr<ExpansionEngine> engine;
+    bool failed = false;
+};

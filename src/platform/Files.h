@@ -1,0 +1,48 @@
+#pragma once
+
+// File-system operations of the host. Every path is CP932 bytes with the
+// host's separator; the implementation converts it to the host's encoding.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct FileStatus {
+    int64_t size = 0;
+    int64_t modified = 0;  // seconds since 1970-01-01 UTC
+    bool isDirectory = false;
+};
+
+// _stat: false when the path does not exist or cannot be converted.
+bool Stat(const std::string& path, FileStatus& status);
+// _mkdir: creates one folder.
+bool MakeDirectory(const std::string& path);
+// _utime: sets access and modification time.
+bool SetFileTime(const std::string& path, int64_t time);
+// remove
+bool RemoveFile(const std::string& path);
+// Replaces target by source in one step.
+bool RenameFile(const std::string& source, const std::string& target);
+// Names in a folder (without "." and ".."), sorted bytewise; false when it cannot be read.
+bool ListDirectory(const std::string& path, std::vector<std::string>& names);
+
+// fopen(path, "rb"), fread, fseek, fclose.
+std::FILE* OpenForReading(const std::string& path);
+size_t ReadFile(std::FILE* file, void* buffer, size_t count);
+bool SeekFile(std::FILE* file, int64_t offset, int origin);
+int64_t TellFile(std::FILE* file);
+void CloseFile(std::FILE* file);
+
+// Output files: created or truncated for writing with no other opener
+// allowed while open; a symbolic link in the last place is not followed.
+using OutputHandle = void*;
+OutputHandle CreateOutput(const std::string& path);  // nullptr on failure
+// One write of the whole count; returns the count written.
+size_t WriteOutput(OutputHandle handle, const void* data, size_t count);
+void CloseOutput(OutputHandle handle);
+
+}  // namespace platform

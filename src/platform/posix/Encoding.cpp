@@ -1,0 +1,69 @@
+#include "platform/Encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// Converts a whole text with iconv; false when any character has no form.
+bool Convert(const char* to, const char* from, std::string_view input, std::string& output) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    output.clear();
+    std::vector<char> chunk(input.size() * 2 + 16);
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = chunk.data();
+        size_t outLeft = chunk.size();
+        const size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+        output.append(chunk.data(), out);
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+// Length of the character that starts at text[i], for the lossy walk.
+size_t Utf8CharLength(std::string_view text, size_t i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return i + n <= text.size() ? n : 1;
+}
+
+size_t Cp932CharLength(std::string_view text, size_t i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    return lead && i + 1 < text.size() ? 2 : 1;
+}
+
+template <typename Length>
+std::string Lossy(const char* to, const char* from, std::string_view input, Length length) {
+    std::string output;
+    if (Convert(to, from, input, output)) return output;
+    output.clear();
+    for (size_t i = 0; i < input.size();) {
+        const size_t n = length(input, i);
+        std::string piece;
+        output += Convert(to, from, input.substr(i, n), piece) ? piece : std::string("?");
+        i += n;
+    }
+    return output;
+}
+
+}  // namespace
+
+bool Cp932FromUtf8(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
+bool Utf8FromCp932(std::string_view cp932, std::string& utf8) { return Convert("UTF-8", "CP932", cp932, utf8); }
+
+std::string Cp932FromUtf8Lossy(std::string_view utf8) { return Lossy("CP932", "UTF-8", utf8, Utf8CharLength); }
+std::string Utf8FromCp932Lossy(std::string_view cp932) { return Lossy("UTF-8", "CP932", cp932, Cp932CharLength); }
+
+}  // namespace platform

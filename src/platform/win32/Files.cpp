@@ -1,0 +1,107 @@
+#include <windows.h>
+#include <sys/stat.h>
+#include <sys/utime.h>
+#include <direct.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Files.h"
+#include "platform/win32/WidePath.h"
+
+namespace platform {
+
+bool Stat(const std::string& path, FileStatus& status) {
+    std::wstring wide;
+    struct _stat64 st {};
+    if (!WideFromCp932(path, wide) || _wstat64(wide.c_str(), &st) != 0) return false;
+    status.size = st.st_size;
+    status.modified = st.st_mtime;
+    status.isDirectory = (st.st_mode & _S_IFDIR) != 0;
+    return true;
+}
+
+bool MakeDirectory(const std::string& path) {
+    std::wstring wide;
+    return WideFromCp932(path, wide) && _wmkdir(wide.c_str()) == 0;
+}
+
+bool SetFileTime(const std::string& path, int64_t time) {
+    std::wstring wide;
+    if (!WideFromCp932(path, wide)) return false;
+    struct __utimbuf64 times {};
+    times.actime = time;
+    times.modtime = time;
+    return _wutime64(wide.c_str(), &times) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    std::wstring wide;
+    return WideFromCp932(path, wide) && _wremove(wide.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& source, const std::string& target) {
+    std::wstring from, to;
+    return WideFromCp932(source, from) && WideFromCp932(target, to) &&
+           MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
+    std::wstring wide;
+    if (!WideFromCp932(path, wide)) return false;
+    if (!wide.empty() && wide.back() != L'\\') wide += L'\\';
+    wide += L'*';
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wide.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    names.clear();
+    bool ok = true;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::string cp932;
+        if (!Cp932FromWide(name, cp932)) ok = false;
+        names.push_back(cp932);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return ok;
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+    std::wstring wide;
+    return WideFromCp932(path, wide) ? _wfopen(wide.c_str(), L"rb") : nullptr;
+}
+
+size_t ReadFile(std::FILE* file, void* buffer, size_t count) { return std::fread(buffer, 1, count, file); }
+
+bool SeekFile(std::FILE* file, int64_t offset, int origin) { return _fseeki64(file, offset, origin) == 0; }
+
+int64_t TellFile(std::FILE* file) { return _ftelli64(file); }
+
+void CloseFile(std::FILE* file) { std::fclose(file); }
+
+OutputHandle CreateOutput(const std::string& path) {
+    std::wstring wide;
+    if (!WideFromCp932(path, wide)) return nullptr;
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+size_t WriteOutput(OutputHandle handle, const void* data, size_t count) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    size_t written = 0;
+    while (written < count) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - written, 0x40000000));
+        DWORD done = 0;
+        WriteFile(static_cast<HANDLE>(handle), bytes + written, chunk, &done, nullptr);
+        if (done == 0) break;
+        written += done;
+    }
+    return written;
+}
+
+void CloseOutput(OutputHandle handle) { CloseHandle(static_cast<HANDLE>(handle)); }
+
+}  // namespace platform

@@ -1,0 +1,90 @@
+#include <windows.h>
+#include <conio.h>
+
+#include <cstdio>
+
+#include "platform/HostConsole.h"
+#include "platform/win32/WidePath.h"
+
+namespace platform {
+namespace {
+
+bool IsConsole(DWORD which) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+}  // namespace
+
+void HostConsole::Write(std::string_view text) {
+    if (IsConsole(STD_OUTPUT_HANDLE)) {
+        // The wide console API shows the text whatever the console's code page.
+        std::fflush(stdout);
+        std::wstring wide;
+        if (!WideFromCp932(std::string(text), wide)) {
+            for (char c : text) wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+        }
+        DWORD written = 0;
+        WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void HostConsole::Flush() { std::fflush(stdout); }
+
+int HostConsole::ReadKey() {
+    if (!pendingKeys_.empty()) {
+        const auto key = static_cast<unsigned char>(pendingKeys_.front());
+        pendingKeys_.erase(0, 1);
+        return key;
+    }
+    std::fflush(stdout);
+    if (!IsConsole(STD_INPUT_HANDLE)) {
+        const int c = std::getchar();
+        return c == EOF ? -1 : c;
+    }
+    const wint_t key = _getwch();
+    if (key < 0x80) return static_cast<int>(key);
+    std::string cp932;
+    if (!Cp932FromWide(std::wstring(1, static_cast<wchar_t>(key)), cp932) || cp932.empty()) return '?';
+    pendingKeys_ = cp932.substr(1);
+    return static_cast<unsigned char>(cp932[0]);
+}
+
+void HostConsole::DiscardLine() {
+    if (IsConsole(STD_INPUT_HANDLE)) return;
+    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+    }
+}
+
+bool HostConsole::ReadLine(std::string& line, size_t limit) {
+    std::fflush(stdout);
+    line.clear();
+    if (IsConsole(STD_INPUT_HANDLE)) {
+        std::wstring wide;
+        wchar_t buffer[256];
+        for (;;) {
+            DWORD n = 0;
+            if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), buffer, 256, &n, nullptr) || n == 0) {
+                if (wide.empty()) return false;
+                break;
+            }
+            wide.append(buffer, n);
+            if (wide.back() == L'\n') break;
+        }
+        while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r')) wide.pop_back();
+        if (!Cp932FromWide(wide, line)) line = "?";
+    } else {
+        int c = std::getchar();
+        if (c == EOF) return false;
+        for (; c != EOF && c != '\n'; c = std::getchar()) {
+            if (line.size() <= limit) line += static_cast<char>(c);
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    }
+    if (line.size() > limit) line.resize(limit);
+    return true;
+}
+
+}  // namespace platform

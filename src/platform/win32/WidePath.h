@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// A CP932 text in UTF-16 for the wide API; false when it has no such form.
+bool WideFromCp932(const std::string& text, std::wstring& wide);
+// UTF-16 back to CP932; false when a character has no CP932 form.
+bool Cp932FromWide(const std::wstring& wide, std::string& text);
+
+}  // namespace platform
