@@ -1,0 +1,159 @@
+// The engine against streams that carry chosen steps.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "codec/CodecTestSupport.h"
+#include "codec/ContextTables.h"
+#include "codec/ExpansionEngine.h"
+
+namespace {
+
+struct Expansion {
+    int result;
+    std::string bytes;
+    bool operator==(const Expansion&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Expansion& e) { return out << e.result << " '" << e.bytes << "'"; }
+
+// Expands the steps into an area of areaSize bytes up to target.
+Expansion ExpandSteps(const std::vector<Token>& tokens, int n, int32_t areaSize, int32_t target, bool every = false) {
+    test::MemoryStream source(test::StreamOf(tokens, n));
+    ExpansionEngine engine(&source, every, n == 512);
+    std::vector<unsigned char> area(static_cast<size_t>(areaSize) + 1, '#');
+    engine.Reset(area.data(), areaSize);
+    const int result = engine.Expand(target);
+    return {result, std::string(area.begin(), area.begin() + engine.Produced())};
+}
+
+Token Literal(int n, char c) { return Token{static_cast<uint16_t>(2 * n + static_cast<unsigned char>(c)), 0}; }
+
+TEST(ExpansionEngine, LiteralSymbolsDependOnTableSize) {
+    EXPECT_EQ(ExpandSteps({{577, 0}}, 256, 1, 1).bytes, "A");
+    EXPECT_EQ(ExpandSteps({{1089, 0}}, 512, 1, 1).bytes, "A");
+}
+
+TEST(ExpansionEngine, OverlappingCopyRepeatsAShortString) {
+    for (int n : {256, 512}) {
+        // x y x, then offset N - 1 (the entry filed last under x: position 1,
+        // length 1) with the decoded length 1 + 2 = 3.
+        const std::vector<Token> tokens = {Literal(n, 'x'), Literal(n, 'y'), Literal(n, 'x'),
+                                           {static_cast<uint16_t>(n - 1), 1}};
+        EXPECT_EQ(ExpandSteps(tokens, n, 6, 6), (Expansion{0, "xyxyxy"}));
+    }
+}
+
+TEST(ExpansionEngine, RememberedLengthCopiesTheFiledString) {
+    const int n = 256;
+    // After x y x y x y the row of y holds (2, 1); symbol 2N - 1 copies one x.
+    const std::vector<Token> tokens = {Literal(n, 'x'), Literal(n, 'y'), Literal(n, 'x'), {255, 1}, {511, 0}};
+    EXPECT_EQ(ExpandSteps(tokens, n, 7, 7), (Expansion{0, "xyxyxyx"}));
+}
+
+TEST(ExpansionEngine, FailuresOfMatches) {
+    const int n = 256;
+    struct Case {
+        const char* what;
+        std::vector<Token> tokens;
+        int32_t areaSize;
+        int result;
+        size_t produced;
+    };
+    const Case cases[] = {
+        {"match as the first step", {{0, 0}}, 10, 2, 0},
+        {"remembered length on an empty slot", {Literal(n, 'a'), {256, 0}}, 10, 2, 1},
+        {"decoded length on an empty slot", {Literal(n, 'a'), {3, 0}}, 10, 2, 1},
+        {"match ending exactly at the area's end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 3}}, 8, 0, 8},
+        {"match one byte past the end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 4}}, 8, 1, 3},
+        {"length 2^32 - 1 never wraps", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 0xFFFFFFFFu}}, 8, 1, 3},
+    };
+    for (const Case& c : cases) {
+        const Expansion e = ExpandSteps(c.tokens, n, c.areaSize, c.areaSize);
+        EXPECT_EQ(e.result, c.result) << c.what;
+        EXPECT_EQ(e.bytes.size(), c.produced) << c.what;
+    }
+}
+
+TEST(ExpansionEngine, TargetsBelowProducedAndBeyondTheArea) {
+    const int n = 256;
+    test::MemoryStream source(test::StreamOf({Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'c')}, n));
+    ExpansionEngine engine(&source, false, false);
+    unsigned char area[3];
+    engine.Reset(area, 3);
+    EXPECT_EQ(engine.Expand(0), 0);
+    EXPECT_EQ(engine.Produced(), 0);
+    EXPECT_EQ(engine.Expand(100), 0);
+    EXPECT_EQ(engine.Produced(), 3);
+    EXPECT_EQ(engine.Expand(2), 0);
+    EXPECT_EQ(std::string(area, area + 3), "abc");
+}
+
+TEST(ExpansionEngine, StreamCutShortIsADataError) {
+    const int n = 256;
+    std::vector<Token> tokens(40, Literal(n, 'q'));
+    auto stream = test::StreamOf(tokens, n);
+    stream.resize(stream.size() - 8);  // the last code words are gone
+    test::MemoryStream source(stream);
+    ExpansionEngine engine(&source, false, false);
+    std::vector<unsigned char> area(1 << 20);
+    engine.Reset(area.data(), static_cast<int32_t>(area.size()));
+    EXPECT_EQ(engine.Expand(static_cast<int32_t>(area.size())), 2);
+    EXPECT_LT(engine.Produced(), 100);  // stopped at the end of the data, not at the end of the area
+}
+
+class ContextTablesTest : public ::testing::Test {
+protected:
+    ContextTables tables;
+    const unsigned char* area = reinterpret_cast<const unsigned char*>("pqrstuvw");
+};
+
+TEST_F(ContextTablesTest, EveryPositionFilesEachSuffixUnderItsOwnByte) {
+    ASSERT_TRUE(tables.Allocate(256, true));
+    // A 3-byte step at positions 1..3 after the context byte at 0.
+    EXPECT_EQ(tables.Insert(area, 0, 4, 3), 3);
+    EXPECT_EQ(tables.Source('p', 0), 1);
+    EXPECT_EQ(tables.Length('p', 0), 3);
+    EXPECT_EQ(tables.Source('q', 0), 2);
+    EXPECT_EQ(tables.Length('q', 0), 2);
+    EXPECT_EQ(tables.Source('r', 0), 3);
+    EXPECT_EQ(tables.Length('r', 0), 1);
+    EXPECT_EQ(tables.head['r'], 1);
+}
+
+TEST_F(ContextTablesTest, WithoutEveryPositionOnlyTheStepIsFiled) {
+    ASSERT_TRUE(tables.Allocate(256, false));
+    EXPECT_EQ(tables.Insert(area, 0, 4, 3), 3);
+    EXPECT_EQ(tables.Source('p', 0), 1);
+    EXPECT_EQ(tables.highWater['q'], 0);
+    EXPECT_EQ(tables.highWater['r'], 0);
+}
+
+TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
+    ASSERT_TRUE(tables.Allocate(256, true));
+    const unsigned char same[4] = {'q', 'q', 'q', 'q'};
+    for (int i = 0; i < 257; ++i) tables.Insert(same, 0, 2, 1);  // 257 one-byte steps after 'q'
+    EXPECT_EQ(tables.highWater['q'], 256);
+    EXPECT_EQ(tables.head['q'], 1);
+    // A 3-byte step after q whose later positions also follow q: only the
+    // head slot changes, the extra entries are dropped.
+    tables.Insert(same, 0, 4, 3);
+    EXPECT_EQ(tables.head['q'], 2);
+    EXPECT_EQ(tables.Length('q', 1), 3);
+    EXPECT_EQ(tables.Length('q', 2), 1);
+}
+
+TEST_F(ContextTablesTest, RememberedMatchMovesTheHeadEntry) {
+    ASSERT_TRUE(tables.Allocate(256, false));
+    tables.Source('a', 0) = 5;
+    tables.Length('a', 0) = 7;
+    tables.head['a'] = 0;
+    tables.MoveHeadEntry('a', 9);
+    EXPECT_EQ(tables.Source('a', 9), 5);
+    EXPECT_EQ(tables.Length('a', 9), 7);
+    tables.head['b'] = 3;  // empty head slot: nothing moves
+    tables.Source('b', 4) = 11;
+    tables.MoveHeadEntry('b', 4);
+    EXPECT_EQ(tables.Source('b', 4), 11);
+}
+
+}  // namespace
