@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -20,6 +19,21 @@ std::string Quote(const std::string& text) {
     return quoted + "'";
 }
 
+// The elapsed time of a report ("処理時間：0.03 秒") becomes "T.TT".
+std::string MaskElapsedTime(const std::string& text) {
+    const std::string label = "処理時間：";
+    std::string masked;
+    size_t from = 0;
+    for (size_t at = text.find(label); at != std::string::npos; at = text.find(label, from)) {
+        const size_t start = at + label.size();
+        const size_t end = text.find(" 秒", start);
+        if (end == std::string::npos) break;
+        masked.append(text, from, start - from).append("T.TT");
+        from = end;
+    }
+    return masked.append(text, from, std::string::npos);
+}
+
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -30,8 +44,9 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         std::ofstream in(inputFile, std::ios::binary);
         in << input;
     }
-    std::string command = "cd " + Quote(folder.string()) + " && " + Quote(program);
-    for (const auto& arg : args) command += " " + Quote(arg);
+    std::string command = "cd ";
+    command += Quote(folder.string()) + " && " + Quote(program);
+    for (const auto& arg : args) command += ' ' + Quote(arg);
     command += " < " + Quote(inputFile.string()) + " > " + Quote(outputFile.string()) + " 2>&1";
     const int raw = std::system(command.c_str());
     ProgramResult result;
@@ -39,7 +54,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     std::ifstream out(outputFile, std::ios::binary);
     std::stringstream text;
     text << out.rdbuf();
-    result.output = std::regex_replace(text.str(), std::regex("処理時間：[0-9]+\\.[0-9]{2} 秒"), "処理時間：T.TT 秒");
+    result.output = MaskElapsedTime(text.str());
     std::filesystem::remove(inputFile);
     std::filesystem::remove(outputFile);
     return result;

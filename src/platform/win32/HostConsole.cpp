@@ -74,7 +74,7 @@ bool HostConsole::ReadLine(std::string& line, size_t limit) {
             if (wide.back() == L'\n') break;
         }
         while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r')) wide.pop_back();
-        if (!Cp932FromWide(wide, line)) line = "?";
+        if (!Cp932FromWide(wide, line)) line.assign(1, '?');
     } else {
         int c = std::getchar();
         if (c == EOF) return false;

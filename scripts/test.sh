@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite: the native build, the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# cross builds. Installs what it needs with apt-get when it is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
+command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686-win32)
+if [ ${#need[@]} -gt 0 ]; then
+  if [ "$(id -u)" != 0 ]; then
+    echo "scripts/test.sh: missing ${need[*]}; run as root to install them" >&2
+    exit 1
+  fi
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
+fi
+
+jobs=$(nproc)
+export TZ=UTC
+
+echo "== native build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_SANITIZE=ON
+cmake --build build-sanitize -j "$jobs"
+(cd build-sanitize && ctest --output-on-failure -j "$jobs")
+
+for target in i686 x86_64; do
+  echo "== Windows build ($target-w64-mingw32)"
+  cmake -S . -B "build-win-$target" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$target.cmake" -DQX_BUILD_TESTS=OFF
+  cmake --build "build-win-$target" -j "$jobs"
+done
+echo "== all builds and tests passed"

@@ -1,0 +1,78 @@
+#include "app/EncoderMain.h"
+
+#include "create/ArchiveFile.h"
+#include "create/ArchiveWriter.h"
+#include "create/EncoderOptions.h"
+#include "create/SourceFiles.h"
+#include "dialog/ConsoleDialog.h"
+#include "platform/Process.h"
+#include "util/FormatThousands.h"
+#include "util/PathParts.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kDecoderName = "qxdec.exe";
+#else
+constexpr const char* kDecoderName = "qxdec";
+#endif
+
+int Failure(ConsoleIo& console, const std::string& text) {
+    console.Write("qxenc: " + text + "\n");
+    return 2;
+}
+
+}  // namespace
+
+int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
+    EncoderOptions options = ParseEncoderOptions(args);
+    if (options.help) {
+        console.Write(EncoderUsage());
+        return 0;
+    }
+    if (options.version) {
+        console.Write("qxenc 1.0.0\n");
+        return 0;
+    }
+    if (!options.error.empty()) {
+        console.Write("qxenc: " + options.error + "\n" + EncoderUsage());
+        return 1;
+    }
+    if (options.askPassword) {
+        DialogSettings settings;
+        ConsoleDialog dialog(console, settings);
+        options.password = dialog.InputPassword("Password");
+        console.Write("\n");
+        if (options.password->empty()) return Failure(console, "no password was typed; nothing written");
+    }
+
+    std::vector<uint8_t> program;
+    if (options.sfxProgram) {
+        const std::string path = options.sfxProgram->empty()
+                                     ? PathParts(platform::OwnExecutablePath()).directory + kDecoderName
+                                     : *options.sfxProgram;
+        if (!ReadWholeFile(path, program)) return Failure(console, "the program " + path + " cannot be read");
+    }
+    std::vector<ArchiveEntry> entries;
+    std::string error;
+    if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, error + "; nothing written");
+
+    ArchiveOptions archiveOptions;
+    archiveOptions.largeTables = options.largeTables;
+    archiveOptions.insertEveryPosition = options.insertEveryPosition;
+    archiveOptions.password = options.password.value_or("");
+    std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions);
+    if (archive.empty()) return Failure(console, "not enough memory; nothing written");
+    if (options.sfxProgram) archive = AppendToProgram(program, archive);
+    if (!WriteFileAtomically(options.archive, archive)) {
+        return Failure(console, options.archive + " cannot be written; nothing written");
+    }
+    if (!options.quiet) {
+        int64_t input = 0;
+        for (const ArchiveEntry& entry : entries) input += static_cast<int64_t>(entry.data.size());
+        console.Write(options.archive + ": " + FormatThousands(static_cast<int64_t>(entries.size())) + " files, " +
+                      FormatThousands(input) + " bytes -> " + FormatThousands(static_cast<int64_t>(archive.size())) +
+                      " bytes\n");
+    }
+    return 0;
+}

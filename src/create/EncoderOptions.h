@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of qxenc: qxenc [options] ARCHIVE.qx1 PATH...
+struct EncoderOptions {
+    int level = 6;                      // -1 (fastest) to -9 (smallest)
+    std::optional<std::string> password;
+    bool askPassword = false;           // --ask-password: typed at a masked prompt
+    bool largeTables = true;            // --tables=512 (default) or --tables=256
+    bool insertEveryPosition = true;    // --every (default) or --no-every
+    std::optional<std::string> sfxProgram;  // --sfx[=QXDEC]: "" means the qxdec beside qxenc
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    std::string archive;
+    std::vector<std::string> paths;
+
+    std::string error;  // set when the command line cannot be used
+};
+
+EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args);
+
+// The usage text of qxenc.
+const char* EncoderUsage();
