@@ -5,10 +5,9 @@
 #include "archive/ArchiveHeader.h"
 #include "archive/BlockPlan.h"
 #include "archive/PasswordKey.h"
-#include "codec/BitWriter.h"
 #include "codec/BlockEncoder.h"
 #include "codec/CodeLengths.h"
-#include "codec/SymbolWriter.h"
+#include "codec/TokenStream.h"
 
 namespace {
 
@@ -52,21 +51,9 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
         encoder.EncodeBlock(block.data(), static_cast<int32_t>(block.size()), tokens);
     }
 
-    std::vector<uint64_t> mainFrequencies(static_cast<size_t>(2 * n + 256), 0);
-    std::vector<uint64_t> lengthFrequencies(SymbolWriter::kLengthSymbols, 0);
-    for (const Token& token : tokens) {
-        ++mainFrequencies[token.symbol];
-        if (token.symbol < n) ++lengthFrequencies[SymbolWriter::LengthSymbol(token.lengthValue)];
-    }
-    SymbolWriter writer;
-    if (!writer.Build(BuildCodeLengths(mainFrequencies), BuildCodeLengths(lengthFrequencies))) return {};
-    BitWriter bits;
-    writer.WriteDescription(bits);
-    for (const Token& token : tokens) {
-        writer.WriteSymbol(bits, token.symbol);
-        if (token.symbol < n) writer.WriteLength(bits, token.lengthValue);
-    }
-    bits.Flush();
+    const SymbolFrequencies counts = CountSymbols(tokens, n);
+    std::vector<uint8_t> stream = WriteTokenStream(tokens, n, BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));
+    if (stream.empty()) return {};
 
     ArchiveHeader header;
     header.flags = static_cast<unsigned char>((options.largeTables ? ArchiveHeader::kLargeTables : 0) |
@@ -78,11 +65,11 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
         const PasswordKey key = DerivePasswordKey(options.password);
         header.flags |= ArchiveHeader::kPassword;
         header.passwordCheck = key.check;
-        for (size_t p = 0; p < bits.bytes.size(); ++p) bits.bytes[p] ^= static_cast<uint8_t>(key.key >> (24 - 8 * (p & 3)));
+        for (size_t p = 0; p < stream.size(); ++p) stream[p] ^= static_cast<uint8_t>(key.key >> (24 - 8 * (p & 3)));
     }
     std::vector<uint8_t> archive(ArchiveHeader::kSize);
     header.Write(archive.data());
-    archive.insert(archive.end(), bits.bytes.begin(), bits.bytes.end());
+    archive.insert(archive.end(), stream.begin(), stream.end());
     return archive;
 }
 

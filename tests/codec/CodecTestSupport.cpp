@@ -1,8 +1,7 @@
 #include "codec/CodecTestSupport.h"
 
-#include "codec/BitWriter.h"
 #include "codec/CodeLengths.h"
-#include "codec/SymbolWriter.h"
+#include "codec/TokenStream.h"
 
 namespace test {
 
@@ -13,19 +12,11 @@ std::string CodeBits(const HuffmanTable& table, int s) {
 }
 
 std::vector<uint8_t> StreamOf(const std::vector<Token>& tokens, int n) {
-    std::vector<uint64_t> mainFrequencies(static_cast<size_t>(2 * n + 256), 1);
-    std::vector<uint64_t> lengthFrequencies(SymbolWriter::kLengthSymbols, 1);
-    for (const Token& t : tokens) mainFrequencies[t.symbol] += 100;
-    SymbolWriter writer;
-    writer.Build(BuildCodeLengths(mainFrequencies), BuildCodeLengths(lengthFrequencies));
-    BitWriter bits;
-    writer.WriteDescription(bits);
-    for (const Token& t : tokens) {
-        writer.WriteSymbol(bits, t.symbol);
-        if (t.symbol < n) writer.WriteLength(bits, t.lengthValue);
-    }
-    bits.Flush();
-    return bits.bytes;
+    // Every symbol occurs at least once, so every symbol has a code word.
+    SymbolFrequencies counts = CountSymbols(tokens, n);
+    for (auto& f : counts.main) ++f;
+    for (auto& f : counts.lengths) ++f;
+    return WriteTokenStream(tokens, n, BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));
 }
 
 }  // namespace test
