@@ -180,13 +180,20 @@ TEST_F(QxdecProgram, NamesThatEscapeAreRefusedBeforeAnythingIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "first.txt"));
 }
 
-TEST_F(QxdecProgram, AFolderWhereTheFileShouldBeCannotBeReplaced) {
-    // (As root a read-only file can still be opened; a folder never can.)
-    Archive("f.qx1", {{"x", 0, test::Bytes("1")}});
-    std::filesystem::create_directories(dir.Path() / "x");
+TEST_F(QxdecProgram, ReadOnlyFilesAndFoldersAreNotReplaced) {
+    Archive("f.qx1", {{"x", 0, test::Bytes("new")}});
+    test::WriteBytes(dir.Path() / "x", test::Bytes("old"));
+    std::filesystem::permissions(dir.Path() / "x", std::filesystem::perms::owner_read);
     const auto r = Qxdec({"-y", "f.qx1"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(Contains(r.output, "QX Message: \nファイル(x)が出力(fopen)できません。\n処理を中止します。\n"));
+    EXPECT_EQ(r.output, test::BannerUtf8() +
+                            "QX Question:\nファイル(1 file)が既に存在します。\n上書きしますか？ [y/n]:All YES.\n"
+                            "InFile: f.qx1 (" + Size("f.qx1") + " byte)\n 100%\r   0%\rOutFile(1/1): x (3 byte)\n"
+                            "QX Message: \nファイル(x)が出力(fopen)できません。\n処理を中止します。\n");
+    EXPECT_EQ(Read("x"), "old");
+    std::filesystem::remove(dir.Path() / "x");
+    std::filesystem::create_directories(dir.Path() / "x");
+    EXPECT_EQ(Qxdec({"-y", "f.qx1"}).status, 2);
 }
 
 TEST_F(QxdecProgram, SelfExtractingFileExtractsItselfIntoItsFolder) {

@@ -92,6 +92,12 @@ void CloseFile(std::FILE* file) { std::fclose(file); }
 OutputHandle CreateOutput(const std::string& path) {
     std::string host;
     if (!HostPath(path, host)) return nullptr;
+    // A file marked read-only (no write permission for anyone) is not
+    // replaced, even by a user whom the system would let write it.
+    struct stat existing {};
+    if (lstat(host.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) {
+        return nullptr;
+    }
     const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     // Other cooperating openers are kept out while the file is written.
