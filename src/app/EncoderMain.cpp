@@ -61,6 +61,7 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
     archiveOptions.largeTables = options.largeTables;
     archiveOptions.insertEveryPosition = options.insertEveryPosition;
     archiveOptions.password = options.password.value_or("");
+    archiveOptions.level = options.level;
     std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions);
     if (archive.empty()) return Failure(console, "not enough memory; nothing written");
     if (options.sfxProgram) archive = AppendToProgram(program, archive);

@@ -19,13 +19,21 @@ public:
     int32_t& Source(unsigned c, unsigned slot) { return sources[c * tableSize + slot]; }
     int32_t& Length(unsigned c, unsigned slot) { return lengths[c * tableSize + slot]; }
 
+    // Called with (c, slot) after every change of an entry; the decoder
+    // needs no notice, the encoder keeps its index of the rows with it.
+    struct NoNotice {
+        void operator()(unsigned, unsigned) const {}
+    };
+
     // A remembered-length match on slot of row c re-files the head slot's
     // entry there, if the head slot holds one.
-    void MoveHeadEntry(unsigned c, unsigned slot) {
+    template <typename Notice = NoNotice>
+    void MoveHeadEntry(unsigned c, unsigned slot, Notice notice = {}) {
         const unsigned h = head[c];
         if (Source(c, h) != kEmpty) {
             Source(c, slot) = Source(c, h);
             Length(c, slot) = Length(c, h);
+            notice(c, slot);
         }
     }
 
@@ -33,11 +41,13 @@ public:
     // byte area[insertPos] (and, with insertEveryPosition, the step's later
     // positions in rows that have never wrapped). Returns the new insertPos,
     // produced - 1.
-    int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len) {
+    template <typename Notice = NoNotice>
+    int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
         unsigned c = area[insertPos];
         unsigned k = head[c];
         Source(c, k) = insertPos + 1;
         Length(c, k) = len;
+        notice(c, k);
         ++k;
         if (highWater[c] < k) highWater[c] = static_cast<uint16_t>(k);
         head[c] = static_cast<uint16_t>(k % tableSize);
@@ -50,6 +60,7 @@ public:
             if (highWater[c] < h + 1) {
                 Source(c, h) = insertPos + 1;
                 Length(c, h) = r;
+                notice(c, h);
                 head[c] = static_cast<uint16_t>((h + 1) % tableSize);
                 highWater[c] = static_cast<uint16_t>(h + 1);
             }

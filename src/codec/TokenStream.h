@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "codec/BlockEncoder.h"
+#include "codec/Token.h"
 
 // How often each main and length symbol occurs among the steps (N is 256
 // or 512).

@@ -5,7 +5,7 @@
 #include "archive/ArchiveHeader.h"
 #include "archive/BlockPlan.h"
 #include "archive/PasswordKey.h"
-#include "codec/BlockEncoder.h"
+#include "codec/Compressor.h"
 #include "codec/CodeLengths.h"
 #include "codec/TokenStream.h"
 
@@ -29,13 +29,7 @@ std::vector<uint8_t> DirectoryBlock(const std::vector<ArchiveEntry>& entries) {
 
 std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options) {
     const int n = options.largeTables ? 512 : 256;
-    BlockEncoder encoder;
-    if (!encoder.Init(n, options.insertEveryPosition)) return {};
-
-    std::vector<Token> tokens;
     const std::vector<uint8_t> directory = DirectoryBlock(entries);
-    encoder.EncodeBlock(directory.data(), static_cast<int32_t>(directory.size()), tokens);
-
     std::vector<int32_t> sizes;
     int32_t largest = 0;
     int64_t dataSize = 0;
@@ -44,12 +38,20 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
         largest = std::max(largest, sizes.back());
         dataSize += sizes.back();
     }
-    std::vector<uint8_t> block;
+    // Each block's bytes lie together, as the decoder expands them.
+    std::vector<std::vector<uint8_t>> blockBytes;
+    std::vector<BlockData> blocks = {{directory.data(), static_cast<int32_t>(directory.size())}};
     for (const Block& b : CutBlocks(sizes.data(), static_cast<int32_t>(sizes.size()), largest)) {
-        block.clear();
-        for (int32_t k = b.first; k < b.end; ++k) block.insert(block.end(), entries[k].data.begin(), entries[k].data.end());
-        encoder.EncodeBlock(block.data(), static_cast<int32_t>(block.size()), tokens);
+        if (b.end - b.first == 1) {
+            blocks.push_back({entries[b.first].data.data(), sizes[b.first]});
+            continue;
+        }
+        std::vector<uint8_t>& bytes = blockBytes.emplace_back();
+        for (int32_t k = b.first; k < b.end; ++k) bytes.insert(bytes.end(), entries[k].data.begin(), entries[k].data.end());
+        blocks.push_back({bytes.data(), static_cast<int32_t>(bytes.size())});
     }
+    std::vector<Token> tokens;
+    if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level}, tokens)) return {};
 
     const SymbolFrequencies counts = CountSymbols(tokens, n);
     std::vector<uint8_t> stream = WriteTokenStream(tokens, n, BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));

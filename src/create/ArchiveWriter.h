@@ -16,6 +16,7 @@ struct ArchiveOptions {
     bool largeTables = false;          // 512 slots per context instead of 256
     bool insertEveryPosition = false;  // file every position of a step
     std::string password;              // CP932; empty for none
+    int level = 5;                     // 1 (fastest) to 9 (smallest)
 };
 
 // Builds a whole archive: header, then one bit stream with one code for the

@@ -58,7 +58,7 @@ EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args) {
 const char* EncoderUsage() {
     return "usage: qxenc [options] ARCHIVE.qx1 PATH...\n"
            "  Stores the files and folders (recursively) in a new .qx1 archive.\n"
-           "  -1 ... -9         compression level: fastest ... smallest (default -6)\n"
+           "  -1 ... -9         compression level: fastest ... smallest (default -5)\n"
            "  -p PASSWORD       protect the archive with a password\n"
            "  --ask-password    type the password at a masked prompt\n"
            "  --tables=256|512  table slots per context (default 512)\n"

@@ -6,7 +6,7 @@
 
 // The command line of qxenc: qxenc [options] ARCHIVE.qx1 PATH...
 struct EncoderOptions {
-    int level = 6;                      // -1 (fastest) to -9 (smallest)
+    int level = 5;                      // -1 (fastest) to -9 (smallest)
     std::optional<std::string> password;
     bool askPassword = false;           // --ask-password: typed at a masked prompt
     bool largeTables = true;            // --tables=512 (default) or --tables=256

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/BlockEncoder.h"
+#include "codec/Token.h"
 #include "codec/HuffmanTable.h"
 
 namespace test {

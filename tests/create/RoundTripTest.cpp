@@ -43,6 +43,7 @@ struct Options {
     bool large;
     bool every;
     const char* password;
+    int level;
 };
 
 class RoundTrip : public ::testing::TestWithParam<Options> {};
@@ -51,7 +52,7 @@ TEST_P(RoundTrip, ExpandsToExactlyTheInput) {
     const Options o = GetParam();
     test::TempDir dir;
     const auto entries = Contents();
-    test::WriteArchive(dir.Path() / "a.qx1", entries, ArchiveOptions{o.large, o.every, o.password});
+    test::WriteArchive(dir.Path() / "a.qx1", entries, ArchiveOptions{o.large, o.every, o.password, o.level});
     test::RecordingDialog dialog;
     dialog.password = o.password;
     ExtractJob job(&dialog, dir.Internal() + "out/");
@@ -71,12 +72,14 @@ TEST_P(RoundTrip, ExpandsToExactlyTheInput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOptions, RoundTrip,
-                         ::testing::Values(Options{false, false, ""}, Options{true, false, ""},
-                                           Options{false, true, ""}, Options{true, true, ""},
-                                           Options{false, false, "secret"}, Options{true, true, "\x95\x5c\x81"}),
+                         ::testing::Values(Options{false, false, "", 1}, Options{true, false, "", 3},
+                                           Options{false, true, "", 4}, Options{true, true, "", 5},
+                                           Options{false, false, "secret", 6}, Options{true, true, "\x95\x5c\x81", 7},
+                                           Options{false, true, "", 8}, Options{true, true, "", 9}),
                          [](const auto& info) {
                              return std::string(info.param.large ? "Large" : "Small") +
-                                    (info.param.every ? "Every" : "Once") + (*info.param.password ? "Password" : "");
+                                    (info.param.every ? "Every" : "Once") + (*info.param.password ? "Password" : "") +
+                                    "Level" + std::to_string(info.param.level);
                          });
 
 }  // namespace

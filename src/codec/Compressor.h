@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/Token.h"
+
+// One block of bytes, expanded after a reset of the tables.
+struct BlockData {
+    const uint8_t* data;
+    int32_t size;
+};
+
+struct CompressorOptions {
+    int tableSize = 512;
+    bool insertEveryPosition = true;
+    int level = 5;  // 1 (fastest) to 9 (smallest)
+};
+
+// Parses every block into steps. The higher levels parse again with the
+// costs of the code that the previous pass gave. False when memory is short.
+bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, std::vector<Token>& tokens);

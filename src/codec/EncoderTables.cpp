@@ -1,0 +1,105 @@
+#include "codec/EncoderTables.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// How many bytes of a and b agree, up to limit; eight at a time where it can.
+int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t limit) {
+    int32_t n = 2;
+    while (n + 8 <= limit) {
+        uint64_t x, y;
+        std::memcpy(&x, a + n, 8);
+        std::memcpy(&y, b + n, 8);
+        if (x != y) {
+            if constexpr (std::endian::native == std::endian::little) return n + std::countr_zero(x ^ y) / 8;
+            break;
+        }
+        n += 8;
+    }
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
+}  // namespace
+
+bool EncoderTables::Init(int n, bool everyPosition) {
+    if (!tables.Allocate(n, everyPosition)) return false;
+    const size_t slots = size_t{256} * static_cast<size_t>(n);
+    bucketHead.reset(new (std::nothrow) int32_t[size_t{1} << kBucketBits]);
+    next.reset(new (std::nothrow) int32_t[slots]);
+    prev.reset(new (std::nothrow) int32_t[slots]);
+    bucketOf.reset(new (std::nothrow) int32_t[slots]);
+    if (!bucketHead || !next || !prev || !bucketOf) return false;
+    std::fill(bucketHead.get(), bucketHead.get() + (size_t{1} << kBucketBits), -1);
+    std::fill(bucketOf.get(), bucketOf.get() + slots, -1);
+    return true;
+}
+
+void EncoderTables::StartBlock(const uint8_t* blockData, int32_t blockSize) {
+    for (int32_t id : linked) {
+        if (bucketOf[id] >= 0) bucketHead[bucketOf[id]] = -1;
+        bucketOf[id] = -1;
+    }
+    linked.clear();
+    tables.Clear();
+    data = blockData;
+    size = blockSize;
+    insertPos = 0;
+}
+
+void EncoderTables::Unlink(int32_t id) {
+    const int32_t bucket = bucketOf[id];
+    if (bucket < 0) return;
+    if (prev[id] >= 0) {
+        next[prev[id]] = next[id];
+    } else {
+        bucketHead[bucket] = next[id];
+    }
+    if (next[id] >= 0) prev[next[id]] = prev[id];
+    bucketOf[id] = -1;
+}
+
+void EncoderTables::Reindex(unsigned c, unsigned slot) {
+    const int32_t id = static_cast<int32_t>(c * tables.tableSize + slot);
+    if (bucketOf[id] < 0) linked.push_back(id);
+    Unlink(id);
+    const int32_t src = tables.Source(c, slot);
+    if (src < 0 || src + 1 >= size) return;
+    const auto bucket = static_cast<int32_t>(Bucket(c, data[src], data[src + 1]));
+    next[id] = bucketHead[bucket];
+    prev[id] = -1;
+    if (next[id] >= 0) prev[next[id]] = id;
+    bucketHead[bucket] = id;
+    bucketOf[id] = bucket;
+}
+
+void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
+    out.clear();
+    if (pos < 1 || pos + 1 >= size) return;
+    const unsigned c = data[pos - 1];
+    const unsigned n = tables.tableSize;
+    const uint8_t b0 = data[pos], b1 = data[pos + 1];
+    const int32_t limit = std::min(maxLength, size - pos);
+    const uint8_t* here = data + pos;
+    for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
+        if (static_cast<unsigned>(id) / n != c) continue;
+        const int32_t src = tables.sources[static_cast<size_t>(id)];
+        const uint8_t* there = data + src;
+        if (there[0] != b0 || there[1] != b1) continue;
+        const int32_t common = CommonLength(there, here, limit);
+        const unsigned slot = static_cast<unsigned>(id) % n;
+        out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common,
+                                tables.lengths[static_cast<size_t>(id)]});
+    }
+}
+
+void EncoderTables::Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot) {
+    auto notice = [this](unsigned c, unsigned s) { Reindex(c, s); };
+    if (match && remembered) tables.MoveHeadEntry(data[pos - 1], slot, notice);
+    const int32_t produced = pos + len;
+    if (insertPos < produced - 1) insertPos = tables.Insert(data, insertPos, produced, len, notice);
+}

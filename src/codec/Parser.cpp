@@ -1,0 +1,199 @@
+#include "codec/Parser.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+class BlockParser {
+public:
+    BlockParser(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
+                const CostModel& costs, std::vector<Token>& out)
+        : tables(tables), data(data), size(size), p(parameters), costs(costs), out(out), n(tables.TableSize()) {}
+
+    void Run() {
+        tables.StartBlock(data, size);
+        if (size == 0) return;
+        Literal(0);
+        int32_t pos = 1;
+        while (pos < size) pos = p.optimal ? PlanAndApply(pos) : Greedy(pos);
+    }
+
+private:
+    void Literal(int32_t pos) {
+        out.push_back(Token{static_cast<uint16_t>(2 * n + data[pos]), 0});
+        tables.Step(pos, 1, false, false, 0);
+    }
+
+    // Takes the cheapest encoding of exactly len bytes at pos that the
+    // current rows offer; false when none does.
+    bool Match(int32_t pos, int32_t len, const std::vector<Candidate>& found) {
+        const Candidate* best = nullptr;
+        bool bestRemembered = false;
+        float bestCost = std::numeric_limits<float>::max();
+        for (const Candidate& c : found) {
+            if (c.common < len) continue;
+            if (c.remembered == len && costs.Symbol(n + c.offset) < bestCost) {
+                best = &c;
+                bestRemembered = true;
+                bestCost = costs.Symbol(n + c.offset);
+            }
+            const float decoded = costs.Symbol(c.offset) + costs.LengthValue(static_cast<uint32_t>(len - 2));
+            if (decoded < bestCost) {
+                best = &c;
+                bestRemembered = false;
+                bestCost = decoded;
+            }
+        }
+        if (!best) return false;
+        if (bestRemembered) {
+            out.push_back(Token{static_cast<uint16_t>(n + best->offset), 0});
+        } else {
+            out.push_back(Token{best->offset, static_cast<uint32_t>(len - 2)});
+        }
+        tables.Step(pos, len, true, bestRemembered, best->slot);
+        return true;
+    }
+
+    int32_t Longest(int32_t pos) {
+        tables.FindCandidates(pos, size, p.maxVisits, found);
+        int32_t longest = 1;
+        for (const Candidate& c : found) longest = std::max(longest, c.common);
+        return longest;
+    }
+
+    // The longest string at pos; lazily, a literal first when the next
+    // position offers a string longer by two or more.
+    int32_t Greedy(int32_t pos) {
+        if (p.lazy && pos + 1 < size) {
+            const int32_t next = Longest(pos + 1);
+            const int32_t longest = Longest(pos);
+            if (next >= longest + 2) {
+                Literal(pos);
+                return pos + 1;
+            }
+            if (longest < 2 || !Match(pos, longest, found)) {
+                Literal(pos);
+                return pos + 1;
+            }
+            return pos + longest;
+        }
+        const int32_t longest = Longest(pos);
+        if (longest < 2 || !Match(pos, longest, found)) {
+            Literal(pos);
+            return pos + 1;
+        }
+        return pos + longest;
+    }
+
+    struct Node {
+        float cost;
+        int32_t len;      // of the step that reaches this node
+        int32_t longest;  // the longest string the plan saw here
+    };
+
+    // Plans the cheapest steps over the next positions under the current
+    // rows, then takes them while the rows still offer what was planned.
+    int32_t PlanAndApply(int32_t pos) {
+        const int32_t window = std::min<int32_t>(p.window, size - pos);
+        const int32_t span = window + p.niceLength + 1;
+        nodes.assign(static_cast<size_t>(span) + 1, Node{std::numeric_limits<float>::max(), 0, 0});
+        nodes[0].cost = 0;
+        int32_t forcedEnd = -1;
+        int32_t forcedLength = 0;
+        int32_t reached = 0;
+        auto relax = [&](int32_t to, float cost, int32_t len) {
+            if (to < static_cast<int32_t>(nodes.size()) && cost < nodes[static_cast<size_t>(to)].cost) {
+                nodes[static_cast<size_t>(to)].cost = cost;
+                nodes[static_cast<size_t>(to)].len = len;
+                reached = std::max(reached, to);
+            }
+        };
+        for (int32_t i = 0; i < window && forcedEnd < 0; ++i) {
+            const float here = nodes[static_cast<size_t>(i)].cost;
+            if (here == std::numeric_limits<float>::max()) continue;
+            const int32_t a = pos + i;
+            relax(i + 1, here + costs.Literal(data[a]), 1);
+            tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
+            if (found.empty()) continue;
+            std::sort(found.begin(), found.end(), [](const Candidate& x, const Candidate& y) { return x.common > y.common; });
+            int32_t longest = found.front().common;
+            nodes[static_cast<size_t>(i)].longest = longest;
+            if (longest >= p.niceLength) {
+                // Take a long string at once; the plan ends behind it.
+                tables.FindCandidates(a, size, p.maxVisits, found);
+                for (const Candidate& c : found) longest = std::max(longest, c.common);
+                forcedEnd = i;
+                forcedLength = longest;
+                break;
+            }
+            for (const Candidate& c : found) {
+                if (c.remembered >= 2 && c.remembered <= c.common) {
+                    relax(i + c.remembered, here + costs.Symbol(n + c.offset), c.remembered);
+                }
+            }
+            float cheapest = std::numeric_limits<float>::max();
+            size_t k = 0;
+            for (int32_t len = longest; len >= 2; --len) {
+                while (k < found.size() && found[k].common >= len) cheapest = std::min(cheapest, costs.Symbol(found[k++].offset));
+                relax(i + len, here + cheapest + costs.LengthValue(static_cast<uint32_t>(len - 2)), len);
+            }
+        }
+        int32_t end = forcedEnd;
+        if (end < 0) {
+            // Among the nodes at or past the window's end, the one that is
+            // cheapest for the bytes it covers.
+            end = window;
+            const float perByte = nodes[static_cast<size_t>(window)].cost / static_cast<float>(window);
+            for (int32_t j = window + 1; j <= reached; ++j) {
+                const Node& node = nodes[static_cast<size_t>(j)];
+                if (node.cost == std::numeric_limits<float>::max()) continue;
+                const float best = nodes[static_cast<size_t>(end)].cost - perByte * static_cast<float>(end);
+                if (node.cost - perByte * static_cast<float>(j) < best) end = j;
+            }
+        }
+        steps.clear();
+        for (int32_t j = end; j > 0; j -= nodes[static_cast<size_t>(j)].len) steps.push_back(nodes[static_cast<size_t>(j)].len);
+        std::reverse(steps.begin(), steps.end());
+        if (forcedLength > 0) steps.push_back(forcedLength);
+
+        int32_t a = pos;
+        for (size_t s = 0; s < steps.size(); ++s) {
+            const int32_t len = steps[s];
+            tables.FindCandidates(a, len + 3, p.maxVisits, found);
+            int32_t longest = 1;
+            for (const Candidate& c : found) longest = std::max(longest, c.common);
+
+            // The plan could not see strings filed by its own steps: where the
+            // rows now offer clearly more than it saw, plan again from here.
+            if (s > 0 && longest > nodes[static_cast<size_t>(a - pos)].longest + 2 && longest > len) return a;
+            if (len == 1 || !Match(a, len, found)) {
+                // A planned string that is gone: plan again from here.
+                if (len != 1 && s > 0) return a;
+                Literal(a);
+                a += 1;
+                continue;
+            }
+            a += len;
+        }
+        return a;
+    }
+
+    EncoderTables& tables;
+    const uint8_t* data;
+    int32_t size;
+    const ParseParameters& p;
+    const CostModel& costs;
+    std::vector<Token>& out;
+    const int n;
+    std::vector<Candidate> found;
+    std::vector<Node> nodes;
+    std::vector<int32_t> steps;
+};
+
+}  // namespace
+
+void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
+                const CostModel& costs, std::vector<Token>& out) {
+    BlockParser(tables, data, size, parameters, costs, out).Run();
+}

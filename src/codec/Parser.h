@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/CostModel.h"
+#include "codec/EncoderTables.h"
+#include "codec/Token.h"
+
+// How hard a parse works.
+struct ParseParameters {
+    bool optimal = false;  // cost-based parse over a window, else greedy
+    bool lazy = false;     // greedy: a literal first when the next position offers more
+    int maxVisits = 16;    // slots looked at per position
+    int niceLength = 64;   // a match this long is taken at once
+    int window = 256;      // positions planned at a time by the optimal parse
+};
+
+// Turns one block into steps, keeping tables in lockstep with the decoder.
+void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
+                const CostModel& costs, std::vector<Token>& out);

@@ -1,0 +1,131 @@
+// qxenc run as a user runs it, its archives read back by qxdec.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "create/EncoderOptions.h"
+#include "e2e/ProgramRunner.h"
+#include "platform/Files.h"
+
+namespace {
+
+const std::string kQxenc = QX_QXENC_PATH;
+const std::string kQxdec = QX_QXDEC_PATH;
+
+class QxencProgram : public ::testing::Test {
+protected:
+    test::TempDir dir;
+
+    QxencProgram() {
+        std::filesystem::create_directories(dir.Path() / "src/sub");
+        test::WriteBytes(dir.Path() / "src/a.txt", test::Bytes("alpha alpha alpha\n"));
+        test::WriteBytes(dir.Path() / "src/sub/表.bin", test::RandomBytes(5000, 5, 7));
+        test::WriteBytes(dir.Path() / "src/sub/empty", {});
+        platform::SetFileTime(test::Sjis((dir.Path() / "src/a.txt").string()), 900000000);
+    }
+    test::ProgramResult Qxenc(const std::vector<std::string>& args, const std::string& input = "") {
+        return test::RunProgram(kQxenc, args, dir.Path(), input);
+    }
+    // Extracts archive into a fresh folder out/ and says whether it matches src/.
+    bool ExtractsToTheSources(const std::string& archive, const std::vector<std::string>& extra = {}) {
+        std::filesystem::remove_all(dir.Path() / "out");
+        std::filesystem::create_directories(dir.Path() / "out");
+        std::vector<std::string> args = extra;
+        args.push_back("-dout");
+        args.push_back(archive);
+        if (test::RunProgram(kQxdec, args, dir.Path()).status != 0) return false;
+        for (const char* name : {"a.txt", "sub/表.bin", "sub/empty"}) {
+            if (test::ReadBytes(dir.Path() / "out/src" / name) != test::ReadBytes(dir.Path() / "src" / name)) return false;
+        }
+        platform::FileStatus status;
+        return platform::Stat(test::Sjis((dir.Path() / "out/src/a.txt").string()), status) &&
+               status.modified == 900000000;
+    }
+};
+
+TEST_F(QxencProgram, EveryLevelAndOptionRoundTrips) {
+    const std::vector<std::vector<std::string>> options = {
+        {"-1"}, {"-5"}, {"-9"}, {"--tables=256", "--no-every"}, {"-7", "--tables=512", "--every"}};
+    for (const auto& o : options) {
+        std::vector<std::string> args = o;
+        args.insert(args.end(), {"-q", "x.qx1", "src"});
+        ASSERT_EQ(Qxenc(args).status, 0) << o[0];
+        EXPECT_TRUE(ExtractsToTheSources("x.qx1")) << o[0];
+    }
+}
+
+TEST_F(QxencProgram, OutputIsDeterministic) {
+    ASSERT_EQ(Qxenc({"-q", "one.qx1", "src"}).status, 0);
+    ASSERT_EQ(Qxenc({"-q", "two.qx1", "src"}).status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "one.qx1"), test::ReadBytes(dir.Path() / "two.qx1"));
+}
+
+TEST_F(QxencProgram, PasswordArchiveOpensOnlyWithItsPassword) {
+    ASSERT_EQ(Qxenc({"-q", "-p", "sesame", "p.qx1", "src"}).status, 0);
+    EXPECT_TRUE(ExtractsToTheSources("p.qx1", {"-psesame"}));
+    EXPECT_FALSE(ExtractsToTheSources("p.qx1", {"-psesamE"}));
+    const auto typed = Qxenc({"-q", "--ask-password", "t.qx1", "src"}, "typed\n");
+    ASSERT_EQ(typed.status, 0);
+    EXPECT_TRUE(ExtractsToTheSources("t.qx1", {"-ptyped"}));
+}
+
+TEST_F(QxencProgram, SelfExtractingOutputExtractsItself) {
+    ASSERT_EQ(Qxenc({"-q", "--sfx=" + kQxdec, "setup", "src"}).status, 0);
+    std::filesystem::create_directories(dir.Path() / "run");
+    std::filesystem::rename(dir.Path() / "setup", dir.Path() / "run/setup");
+    std::filesystem::permissions(dir.Path() / "run/setup", std::filesystem::perms::owner_all);
+    const auto r = test::RunProgram("./run/setup", {}, dir.Path());
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "run/src/sub/表.bin"), test::ReadBytes(dir.Path() / "src/sub/表.bin"));
+}
+
+TEST_F(QxencProgram, RefusalsLeaveNothingAndKeepAnExistingArchive) {
+    test::WriteBytes(dir.Path() / "keep.qx1", test::Bytes("previous archive"));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"keep.qx1", (dir.Path() / "src").string()}, 2, "is not a relative path"},
+        {{"keep.qx1", "../x"}, 2, "../x"},
+        {{"keep.qx1", "missing"}, 2, "missing cannot be found"},
+        {{"keep.qx1"}, 1, "no file or folder to add"},
+        {{"-x", "keep.qx1", "src"}, 1, "unknown option -x"},
+        {{"-p"}, 1, "needs a password"},
+        {{"--sfx=nothere", "keep.qx1", "src"}, 2, "nothere cannot be read"},
+        {{"nofolder/keep.qx1", "src"}, 2, "cannot be written"},
+    };
+    for (const auto& c : cases) {
+        const auto r = Qxenc(c.args);
+        EXPECT_EQ(r.status, c.status) << c.says;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+        EXPECT_EQ(test::ReadBytes(dir.Path() / "keep.qx1"), test::Bytes("previous archive"));
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find("partial"), std::string::npos);
+    }
+}
+
+TEST_F(QxencProgram, TimesOutsideTheFormatAreRefused) {
+    const auto late = test::Sjis((dir.Path() / "src/a.txt").string());
+    ASSERT_TRUE(platform::SetFileTime(late, int64_t{1} << 32));
+    const auto r = Qxenc({"-q", "late.qx1", "src"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("32-bit range"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "late.qx1"));
+}
+
+TEST(EncoderOptions, ParsesTheCommandLine) {
+    const EncoderOptions o = ParseEncoderOptions({"qxenc", "-9", "-pPW", "--tables=256", "--no-every", "a.qx1", "x", "y"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.level, 9);
+    EXPECT_EQ(o.password, "PW");
+    EXPECT_FALSE(o.largeTables);
+    EXPECT_FALSE(o.insertEveryPosition);
+    EXPECT_EQ(o.archive, "a.qx1");
+    EXPECT_EQ(o.paths, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(ParseEncoderOptions({"qxenc", "-p", "", "a", "b"}).error, "the password must not be empty");
+    EXPECT_TRUE(ParseEncoderOptions({"qxenc", "--help"}).help);
+    EXPECT_EQ(ParseEncoderOptions({"qxenc", "--", "-a.qx1", "-x"}).paths, (std::vector<std::string>{"-x"}));
+}
+
+}  // namespace
