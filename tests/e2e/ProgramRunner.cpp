@@ -34,10 +34,37 @@ std::string MaskElapsedTime(const std::string& text) {
     return masked.append(text, from, std::string::npos);
 }
 
+std::string WithoutCarriageReturns(const std::string& text) {
+    std::string lines;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        lines += text[i];
+    }
+    return lines;
+}
+
 }  // namespace
 
+const ProgramUnderTest& Qxdec() {
+    static const ProgramUnderTest qxdec = [] {
+        const char* wine = std::getenv("QX_WINE");
+        const char* exe = std::getenv("QX_WINDOWS_QXDEC");
+        if (wine && *wine && exe && *exe) return ProgramUnderTest{wine, exe, true};
+        return ProgramUnderTest{"", QX_QXDEC_PATH, false};
+    }();
+    return qxdec;
+}
+
+std::string Sep() { return Qxdec().windows ? "\\" : "/"; }
+
+std::string Shown(std::string text) {
+    std::string shown;
+    for (char c : text) shown += c == '/' ? Sep() : std::string(1, c);
+    return shown;
+}
+
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& folder, const std::string& input) {
+                         const std::filesystem::path& folder, const std::string& input, bool windows) {
     const auto inputFile = folder / ".stdin";
     const auto outputFile = folder / ".stdout";
     {
@@ -45,16 +72,19 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         in << input;
     }
     std::string command = "cd ";
-    command += Quote(folder.string()) + " && " + Quote(program);
+    command += Quote(folder.string()) + " && ";
+    if (windows) command += Quote(Qxdec().launcher) + ' ';
+    command += Quote(program);
     for (const auto& arg : args) command += ' ' + Quote(arg);
-    command += " < " + Quote(inputFile.string()) + " > " + Quote(outputFile.string()) + " 2>&1";
+    command += " < " + Quote(inputFile.string()) + " > " + Quote(outputFile.string()) + " 2>/dev/null";
     const int raw = std::system(command.c_str());
     ProgramResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     std::ifstream out(outputFile, std::ios::binary);
     std::stringstream text;
     text << out.rdbuf();
-    result.output = MaskElapsedTime(text.str());
+    // A Windows program writes CP932 in text mode: CR LF line ends.
+    result.output = MaskElapsedTime(windows ? WithoutCarriageReturns(platform::Utf8FromCp932Lossy(text.str())) : text.str());
     std::filesystem::remove(inputFile);
     std::filesystem::remove(outputFile);
     return result;

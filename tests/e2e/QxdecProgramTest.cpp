@@ -9,14 +9,12 @@
 
 namespace {
 
-const std::string kQxdec = QX_QXDEC_PATH;
-
 class QxdecProgram : public ::testing::Test {
 protected:
     test::TempDir dir;
 
-    test::ProgramResult Qxdec(const std::vector<std::string>& args, const std::string& input = "") {
-        return test::RunProgram(kQxdec, args, dir.Path(), input);
+    test::ProgramResult Decode(const std::vector<std::string>& args, const std::string& input = "") {
+        return test::RunProgram(test::Qxdec().program, args, dir.Path(), input, test::Qxdec().windows);
     }
     void Archive(const std::string& file, const std::vector<ArchiveEntry>& entries, const ArchiveOptions& o = {}) {
         test::WriteArchive(dir.Path() / file, entries, o);
@@ -38,7 +36,7 @@ TEST_F(QxdecProgram, ExtractsNestedAndJapaneseNames) {
     Archive("s.qx1", {{"readme.txt", 1000000000, test::Bytes("hello\n")},
                       {test::Sjis("表\\ソース.txt"), 1100000000, test::Bytes("dbcs")},
                       {"a\\b\\c.bin", 1200000000, test::RandomBytes(3000, 4)}});
-    const auto r = Qxdec({"s.qx1"});
+    const auto r = Decode({"s.qx1"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, test::BannerUtf8() + "InFile: s.qx1 (" + Size("s.qx1") +
                             " byte)\n"
@@ -46,9 +44,9 @@ TEST_F(QxdecProgram, ExtractsNestedAndJapaneseNames) {
                             "OutDir:  (3 file: 3,010 byte)\n"
                             "   0%\r"
                             "OutFile(1/3): readme.txt (6 byte)\n"
-                            "OutFile(2/3): 表/ソース.txt (4 byte)\n"
+                            "OutFile(2/3): " + test::Shown("表/ソース.txt") + " (4 byte)\n"
                             "   0%\r"
-                            "OutFile(3/3): a/b/c.bin (3,000 byte)\n"
+                            "OutFile(3/3): " + test::Shown("a/b/c.bin") + " (3,000 byte)\n"
                             " 100%\r"
                             "QX Information:\n伸長処理を終了しました。(処理時間：T.TT 秒)\n");
     EXPECT_EQ(Read("readme.txt"), "hello\n");
@@ -63,19 +61,19 @@ const std::string kDone = "QX Information:\n伸長処理を終了しました。
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST_F(QxdecProgram, CommandLineErrorsExitWithOne) {
-    const auto none = Qxdec({});
+    const auto none = Decode({});
     EXPECT_EQ(none.status, 1);
     EXPECT_TRUE(Contains(none.output, " usage : A> qxdec [-d|-dOutDirName]"));
-    const auto illegal = Qxdec({"-p", "x.qx1"});
+    const auto illegal = Decode({"-p", "x.qx1"});
     EXPECT_EQ(illegal.status, 1);
     EXPECT_TRUE(Contains(illegal.output, " Illegal Option!! : -p\n\n usage"));
-    EXPECT_EQ(Qxdec({"-y"}).output, test::BannerUtf8());
+    EXPECT_EQ(Decode({"-y"}).output, test::BannerUtf8());
 }
 
 TEST_F(QxdecProgram, OneDamagedArchiveAmongTwoGivesTwoAndTheOtherIsExtracted) {
     Archive("good.qx1", {{"g.txt", 0, test::Bytes("good")}});
     test::WriteBytes(dir.Path() / "bad.qx1", test::Bytes("this is not an archive at all"));
-    const auto r = Qxdec({"bad.qx1", "-y", "good.qx1", "missing.qx1"});
+    const auto r = Decode({"bad.qx1", "-y", "good.qx1", "missing.qx1"});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Contains(r.output, "QX Message: \nファイル(bad.qx1)はＱＸ圧縮されているファイルではありません。"));
     EXPECT_TRUE(Contains(r.output, "QX Message: \nファイル(missing.qx1)が入力(fopen)できません。\n処理を中止します。\n"));
@@ -108,12 +106,12 @@ TEST_F(QxdecProgram, ExistingFilesAnswers) {
     for (const auto& c : cases) {
         test::WriteBytes(dir.Path() / "x.txt", test::Bytes("Archived"));
         platform::SetFileTime(test::Sjis((dir.Path() / "x.txt").string()), 1000);
-        const auto r = Qxdec(c.args, c.input);
+        const auto r = Decode(c.args, c.input);
         EXPECT_EQ(r.status, 0) << c.what;
         EXPECT_EQ(Read("x.txt"), c.file) << c.what;
         EXPECT_TRUE(Contains(r.output, c.tail)) << c.what << "\n" << r.output;
     }
-    const auto allYes = Qxdec({"-y", "a.qx1"});
+    const auto allYes = Decode({"-y", "a.qx1"});
     EXPECT_TRUE(Contains(allYes.output, ask + "All YES.\nInFile:"));
 }
 
@@ -135,7 +133,7 @@ TEST_F(QxdecProgram, Passwords) {
     };
     for (const auto& c : cases) {
         std::filesystem::remove(dir.Path() / "secret.txt");
-        const auto r = Qxdec(c.args, c.input);
+        const auto r = Decode(c.args, c.input);
         EXPECT_EQ(r.status, c.status) << c.what;
         EXPECT_TRUE(Contains(r.output, c.shown)) << c.what << "\n" << r.output;
         EXPECT_EQ(std::filesystem::exists(dir.Path() / "secret.txt"), c.status == 0) << c.what;
@@ -144,18 +142,18 @@ TEST_F(QxdecProgram, Passwords) {
 
 TEST_F(QxdecProgram, EmptyArchivesAndEmptyEntries) {
     Archive("none.qx1", {});
-    const auto none = Qxdec({"none.qx1"});
+    const auto none = Decode({"none.qx1"});
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.output, test::BannerUtf8() + "InFile: none.qx1 (" + Size("none.qx1") + " byte)\n 100%\r 100%\r" + kDone);
     Archive("empty.qx1", {{"e1", 5, {}}, {"d/e2", 7, {}}});
-    EXPECT_EQ(Qxdec({"empty.qx1"}).status, 0);
+    EXPECT_EQ(Decode({"empty.qx1"}).status, 0);
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "d/e2"), 0u);
     EXPECT_EQ(Time("d/e2"), 7);
 }
 
 TEST_F(QxdecProgram, TestModeWritesNothing) {
     Archive("t.qx1", {{"t.txt", 0, test::Bytes("tested")}});
-    const auto r = Qxdec({"-t", "t.qx1"});
+    const auto r = Decode({"-t", "t.qx1"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(Contains(r.output, "TestFile(1/1): t.txt (6 byte)\n 100%\rQX Information:\n解凍テストを終了しました。\n問題ありません。"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "t.txt"));
@@ -164,19 +162,19 @@ TEST_F(QxdecProgram, TestModeWritesNothing) {
 TEST_F(QxdecProgram, OutputFolderOption) {
     Archive("o.qx1", {{"f.txt", 0, test::Bytes("x")}});
     std::filesystem::create_directories(dir.Path() / "out");
-    EXPECT_EQ(Qxdec({"-dout", "o.qx1"}).status, 0);
+    EXPECT_EQ(Decode({"-dout", "o.qx1"}).status, 0);
     EXPECT_EQ(Read("out/f.txt"), "x");
-    const auto typed = Qxdec({"-d", "o.qx1"}, "out/typed\n");
+    const auto typed = Decode({"-d", "o.qx1"}, "out/typed\n");
     EXPECT_TRUE(Contains(typed.output, "QX InputDirName:\n解凍ファイルの出力フォルダを選んでください。?:"));
     EXPECT_EQ(typed.status, 2);  // the typed folder does not exist
-    EXPECT_TRUE(Contains(typed.output, "ファイル(out/typed/f.txt)が出力(fopen)できません。"));
+    EXPECT_TRUE(Contains(typed.output, "ファイル(out/typed" + test::Sep() + "f.txt)が出力(fopen)できません。"));
 }
 
 TEST_F(QxdecProgram, NamesThatEscapeAreRefusedBeforeAnythingIsWritten) {
     Archive("e.qx1", {{"first.txt", 0, test::Bytes("1")}, {"..\\escape.txt", 0, test::Bytes("2")}});
-    const auto r = Qxdec({"-y", "e.qx1"});
+    const auto r = Decode({"-y", "e.qx1"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(Contains(r.output, "ファイル名(../escape.txt)は出力フォルダの外を指しています。"));
+    EXPECT_TRUE(Contains(r.output, "ファイル名(" + test::Shown("../escape.txt") + ")は出力フォルダの外を指しています。"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "first.txt"));
 }
 
@@ -184,7 +182,7 @@ TEST_F(QxdecProgram, ReadOnlyFilesAndFoldersAreNotReplaced) {
     Archive("f.qx1", {{"x", 0, test::Bytes("new")}});
     test::WriteBytes(dir.Path() / "x", test::Bytes("old"));
     std::filesystem::permissions(dir.Path() / "x", std::filesystem::perms::owner_read);
-    const auto r = Qxdec({"-y", "f.qx1"});
+    const auto r = Decode({"-y", "f.qx1"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.output, test::BannerUtf8() +
                             "QX Question:\nファイル(1 file)が既に存在します。\n上書きしますか？ [y/n]:All YES.\n"
@@ -193,20 +191,37 @@ TEST_F(QxdecProgram, ReadOnlyFilesAndFoldersAreNotReplaced) {
     EXPECT_EQ(Read("x"), "old");
     std::filesystem::remove(dir.Path() / "x");
     std::filesystem::create_directories(dir.Path() / "x");
-    EXPECT_EQ(Qxdec({"-y", "f.qx1"}).status, 2);
+    EXPECT_EQ(Decode({"-y", "f.qx1"}).status, 2);
 }
 
 TEST_F(QxdecProgram, SelfExtractingFileExtractsItselfIntoItsFolder) {
     const auto archive = BuildArchive({{"inside.txt", 12345678, test::Bytes("from the stub")}}, {false, true, "pw"});
     std::filesystem::create_directories(dir.Path() / "sfx");
-    test::WriteBytes(dir.Path() / "sfx/setup", AppendToProgram(test::ReadBytes(kQxdec), archive));
-    std::filesystem::permissions(dir.Path() / "sfx/setup", std::filesystem::perms::owner_all);
-    const auto r = test::RunProgram("./sfx/setup", {"-t", "-dother", "pw"}, dir.Path());
+    const std::string name = test::Qxdec().windows ? "setup.exe" : "setup";
+    test::WriteBytes(dir.Path() / "sfx" / name, AppendToProgram(test::ReadBytes(test::Qxdec().program), archive));
+    std::filesystem::permissions(dir.Path() / "sfx" / name, std::filesystem::perms::owner_all);
+    const std::string invoked = test::Qxdec().windows ? "sfx\\" + name : "./sfx/" + name;
+    const auto r = test::RunProgram(invoked, {"-t", "-dother", "pw"}, dir.Path(), "", test::Qxdec().windows);
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_TRUE(Contains(r.output, "InFile: setup (" + Size("sfx/setup") + " byte)"));
+    EXPECT_TRUE(Contains(r.output, "InFile: " + name + " (" + Size("sfx/" + name) + " byte)")) << r.output;
     EXPECT_EQ(Read("sfx/inside.txt"), "from the stub");
     EXPECT_EQ(Time("sfx/inside.txt"), 12345678);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "other"));
+}
+
+TEST_F(QxdecProgram, DriveLetterOutputFolderOnWindows) {
+    if (!test::Qxdec().windows) GTEST_SKIP() << "drive letters exist on Windows only";
+    const char* prefix = std::getenv("WINEPREFIX");
+    ASSERT_NE(prefix, nullptr);
+    const std::string folder = "qxout-" + dir.Path().filename().string();
+    const auto target = std::filesystem::path(prefix) / "drive_c" / folder;
+    std::filesystem::create_directories(target);
+    Archive("d.qx1", {{test::Sjis("表\\x.txt"), 0, test::Bytes("drive")}});
+    const auto r = Decode({"-dC:\\" + folder, "d.qx1"});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(Contains(r.output, "OutFile(1/1): 表\\x.txt (5 byte)")) << r.output;
+    EXPECT_EQ(test::ReadBytes(target / "表" / "x.txt"), test::Bytes("drive"));
+    std::filesystem::remove_all(target);
 }
 
 }  // namespace

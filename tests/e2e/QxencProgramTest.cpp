@@ -23,7 +23,7 @@ protected:
         platform::SetFileTime(test::Sjis((dir.Path() / "src/a.txt").string()), 900000000);
     }
     test::ProgramResult Qxenc(const std::vector<std::string>& args, const std::string& input = "") {
-        return test::RunProgram(kQxenc, args, dir.Path(), input);
+        return test::RunProgram(kQxenc, args, dir.Path(), input, false);
     }
     // Extracts archive into a fresh folder out/ and says whether it matches src/.
     bool ExtractsToTheSources(const std::string& archive, const std::vector<std::string>& extra = {}) {

@@ -85,6 +85,13 @@ void CloseFile(std::FILE* file) { std::fclose(file); }
 OutputHandle CreateOutput(const std::string& path) {
     std::wstring wide;
     if (!WideFromCp932(path, wide)) return nullptr;
+    // A read-only file is never replaced (Windows refuses it too; the check
+    // keeps hosts that would let an administrator through in line).
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return nullptr;
+    }
     HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
