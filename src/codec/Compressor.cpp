@@ -33,12 +33,12 @@ LevelPlan PlanFor(int level) {
 uint64_t EncodedBits(const std::vector<Token>& tokens, int tableSize) {
     const SymbolFrequencies counts = CountSymbols(tokens, tableSize);
     const CostModel costs = CostModel::FromCodeLengths(BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));
-    double bits = 0;
+    uint64_t bits = 0;
     for (const Token& token : tokens) {
         bits += costs.Symbol(token.symbol);
         if (token.symbol < tableSize) bits += costs.LengthValue(token.lengthValue);
     }
-    return static_cast<uint64_t>(bits);
+    return bits / CostModel::kBit;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr uint32_t kUnreached = std::numeric_limits<uint32_t>::max();
+
 class BlockParser {
 public:
     BlockParser(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
@@ -30,7 +32,7 @@ private:
     bool Match(int32_t pos, int32_t len, const std::vector<Candidate>& found) {
         const Candidate* best = nullptr;
         bool bestRemembered = false;
-        float bestCost = std::numeric_limits<float>::max();
+        uint32_t bestCost = std::numeric_limits<uint32_t>::max();
         for (const Candidate& c : found) {
             if (c.common < len) continue;
             if (c.remembered == len && costs.Symbol(n + c.offset) < bestCost) {
@@ -38,7 +40,7 @@ private:
                 bestRemembered = true;
                 bestCost = costs.Symbol(n + c.offset);
             }
-            const float decoded = costs.Symbol(c.offset) + costs.LengthValue(static_cast<uint32_t>(len - 2));
+            const uint32_t decoded = costs.Symbol(c.offset) + costs.LengthValue(static_cast<uint32_t>(len - 2));
             if (decoded < bestCost) {
                 best = &c;
                 bestRemembered = false;
@@ -87,7 +89,7 @@ private:
     }
 
     struct Node {
-        float cost;
+        uint32_t cost;
         int32_t len;      // of the step that reaches this node
         int32_t longest;  // the longest string the plan saw here
     };
@@ -97,12 +99,12 @@ private:
     int32_t PlanAndApply(int32_t pos) {
         const int32_t window = std::min<int32_t>(p.window, size - pos);
         const int32_t span = window + p.niceLength + 1;
-        nodes.assign(static_cast<size_t>(span) + 1, Node{std::numeric_limits<float>::max(), 0, 0});
+        nodes.assign(static_cast<size_t>(span) + 1, Node{kUnreached, 0, 0});
         nodes[0].cost = 0;
         int32_t forcedEnd = -1;
         int32_t forcedLength = 0;
         int32_t reached = 0;
-        auto relax = [&](int32_t to, float cost, int32_t len) {
+        auto relax = [&](int32_t to, uint32_t cost, int32_t len) {
             if (to < static_cast<int32_t>(nodes.size()) && cost < nodes[static_cast<size_t>(to)].cost) {
                 nodes[static_cast<size_t>(to)].cost = cost;
                 nodes[static_cast<size_t>(to)].len = len;
@@ -110,8 +112,8 @@ private:
             }
         };
         for (int32_t i = 0; i < window && forcedEnd < 0; ++i) {
-            const float here = nodes[static_cast<size_t>(i)].cost;
-            if (here == std::numeric_limits<float>::max()) continue;
+            const uint32_t here = nodes[static_cast<size_t>(i)].cost;
+            if (here == kUnreached) continue;
             const int32_t a = pos + i;
             relax(i + 1, here + costs.Literal(data[a]), 1);
             tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
@@ -132,7 +134,7 @@ private:
                     relax(i + c.remembered, here + costs.Symbol(n + c.offset), c.remembered);
                 }
             }
-            float cheapest = std::numeric_limits<float>::max();
+            uint32_t cheapest = kUnreached;
             size_t k = 0;
             for (int32_t len = longest; len >= 2; --len) {
                 while (k < found.size() && found[k].common >= len) cheapest = std::min(cheapest, costs.Symbol(found[k++].offset));
@@ -144,12 +146,10 @@ private:
             // Among the nodes at or past the window's end, the one that is
             // cheapest for the bytes it covers.
             end = window;
-            const float perByte = nodes[static_cast<size_t>(window)].cost / static_cast<float>(window);
+            const int64_t perByte = nodes[static_cast<size_t>(window)].cost / window;
+            auto score = [&](int32_t j) { return int64_t{nodes[static_cast<size_t>(j)].cost} - perByte * j; };
             for (int32_t j = window + 1; j <= reached; ++j) {
-                const Node& node = nodes[static_cast<size_t>(j)];
-                if (node.cost == std::numeric_limits<float>::max()) continue;
-                const float best = nodes[static_cast<size_t>(end)].cost - perByte * static_cast<float>(end);
-                if (node.cost - perByte * static_cast<float>(j) < best) end = j;
+                if (nodes[static_cast<size_t>(j)].cost != kUnreached && score(j) < score(end)) end = j;
             }
         }
         steps.clear();
