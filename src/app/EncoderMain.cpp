@@ -1,5 +1,7 @@
 #include "app/EncoderMain.h"
 
+#include <cstdio>
+
 #include "create/ArchiveFile.h"
 #include "create/ArchiveWriter.h"
 #include "create/EncoderOptions.h"
@@ -62,7 +64,19 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
     archiveOptions.insertEveryPosition = options.insertEveryPosition;
     archiveOptions.password = options.password.value_or("");
     archiveOptions.level = options.level;
-    std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions);
+    int shown = -1;
+    std::function<void(int)> progress;
+    if (!options.quiet && platform::StandardOutputIsTerminal()) {
+        progress = [&console, &shown](int percent) {
+            if (percent == shown) return;
+            shown = percent;
+            char line[16];
+            std::snprintf(line, sizeof line, " %3d%%\r", percent);
+            console.Write(line);
+            console.Flush();
+        };
+    }
+    std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions, progress);
     if (archive.empty()) return Failure(console, "not enough memory; nothing written");
     if (options.sfxProgram) archive = AppendToProgram(program, archive);
     if (!WriteFileAtomically(options.archive, archive)) {

@@ -47,9 +47,19 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     EncoderTables tables;
     if (!tables.Init(options.tableSize, options.insertEveryPosition)) return false;
     const LevelPlan plan = PlanFor(options.level);
+    // Progress counts the bytes parsed in every pass that may run.
+    int64_t total = 0;
+    for (const BlockData& block : blocks) total += block.size;
+    total = std::max<int64_t>(1, total * (1 + plan.passes));
+    int64_t done = 0;
     auto parseAll = [&](const ParseParameters& parse, const CostModel& costs, std::vector<Token>& out) {
         out.clear();
-        for (const BlockData& block : blocks) ParseBlock(tables, block.data, block.size, parse, costs, out);
+        for (const BlockData& block : blocks) {
+            ParseBlock(tables, block.data, block.size, parse, costs, out, [&](int32_t parsed) {
+                if (options.progress) options.progress(static_cast<int>((done + parsed) * 100 / total));
+            });
+            done += block.size;
+        }
     };
     ParseParameters first = plan.parse;
     if (plan.passes > 0) first.optimal = false;

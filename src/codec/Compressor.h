@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "codec/Token.h"
@@ -15,6 +16,7 @@ struct CompressorOptions {
     int tableSize = 512;
     bool insertEveryPosition = true;
     int level = 5;  // 1 (fastest) to 9 (smallest)
+    std::function<void(int percent)> progress;  // told as the work goes on
 };
 
 // Parses every block into steps. The higher levels parse again with the

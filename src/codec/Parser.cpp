@@ -6,19 +6,25 @@
 namespace {
 
 constexpr uint32_t kUnreached = std::numeric_limits<uint32_t>::max();
+constexpr int32_t kProgressStep = 1 << 18;
 
 class BlockParser {
 public:
     BlockParser(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out)
-        : tables(tables), data(data), size(size), p(parameters), costs(costs), out(out), n(tables.TableSize()) {}
+                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress)
+        : tables(tables), data(data), size(size), p(parameters), costs(costs), out(out), progress(progress),
+          n(tables.TableSize()) {}
 
     void Run() {
         tables.StartBlock(data, size);
         if (size == 0) return;
         Literal(0);
         int32_t pos = 1;
-        while (pos < size) pos = p.optimal ? PlanAndApply(pos) : Greedy(pos);
+        int32_t told = 0;
+        while (pos < size) {
+            pos = p.optimal ? PlanAndApply(pos) : Greedy(pos);
+            if (progress && pos - told >= kProgressStep) progress(told = pos);
+        }
     }
 
 private:
@@ -185,6 +191,7 @@ private:
     const ParseParameters& p;
     const CostModel& costs;
     std::vector<Token>& out;
+    const ParseProgress& progress;
     const int n;
     std::vector<Candidate> found;
     std::vector<Node> nodes;
@@ -194,6 +201,6 @@ private:
 }  // namespace
 
 void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out) {
-    BlockParser(tables, data, size, parameters, costs, out).Run();
+                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress) {
+    BlockParser(tables, data, size, parameters, costs, out, progress).Run();
 }

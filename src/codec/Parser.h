@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "codec/CostModel.h"
@@ -16,6 +17,9 @@ struct ParseParameters {
     int window = 256;      // positions planned at a time by the optimal parse
 };
 
+// Told now and then how many bytes of the block are parsed.
+using ParseProgress = std::function<void(int32_t parsed)>;
+
 // Turns one block into steps, keeping tables in lockstep with the decoder.
 void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out);
+                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress = {});

@@ -27,7 +27,8 @@ std::vector<uint8_t> DirectoryBlock(const std::vector<ArchiveEntry>& entries) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options) {
+std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options,
+                                  const std::function<void(int percent)>& progress) {
     const int n = options.largeTables ? 512 : 256;
     const std::vector<uint8_t> directory = DirectoryBlock(entries);
     std::vector<int32_t> sizes;
@@ -51,7 +52,7 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
         blocks.push_back({bytes.data(), static_cast<int32_t>(bytes.size())});
     }
     std::vector<Token> tokens;
-    if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level}, tokens)) return {};
+    if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level, progress}, tokens)) return {};
 
     const SymbolFrequencies counts = CountSymbols(tokens, n);
     std::vector<uint8_t> stream = WriteTokenStream(tokens, n, BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));

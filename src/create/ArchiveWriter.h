@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ struct ArchiveOptions {
 
 // Builds a whole archive: header, then one bit stream with one code for the
 // directory block and every block of file data. Empty on failure (no memory).
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options);
+std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options,
+                                  const std::function<void(int percent)>& progress = {});
 
 // A self-extracting file: the program, the archive and the 4-byte trailer.
 std::vector<uint8_t> AppendToProgram(const std::vector<uint8_t>& program, const std::vector<uint8_t>& archive);

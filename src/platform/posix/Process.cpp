@@ -21,6 +21,8 @@ bool CommandLineArguments(int argc, char** argv, std::vector<std::string>& argum
     return true;
 }
 
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
 std::string OwnExecutablePath() {
     char buffer[PATH_MAX + 1];
     const ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);

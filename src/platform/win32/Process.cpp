@@ -31,6 +31,11 @@ bool CommandLineArguments(int, char**, std::vector<std::string>& arguments, std:
     return ok;
 }
 
+bool StandardOutputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 std::string OwnExecutablePath() {
     std::wstring buffer(32768, L'\0');
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
