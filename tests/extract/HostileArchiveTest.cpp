@@ -140,7 +140,7 @@ protected:
         {{"a.txt", 0, test::Bytes("an archive of a few files, a few files of some text.")},
          {"b.bin", 0, test::RandomBytes(700, 9, 5)},
          {"c", 0, {}}},
-        {true, true, "pw"});
+        {false, true, "pw"});
 };
 
 TEST_F(DamagedArchive, EveryTruncationEndsCleanly) {
