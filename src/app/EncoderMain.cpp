@@ -5,6 +5,7 @@
 #include "create/ArchiveFile.h"
 #include "create/ArchiveWriter.h"
 #include "create/EncoderOptions.h"
+#include "create/EntryOrder.h"
 #include "create/SourceFiles.h"
 #include "dialog/ConsoleDialog.h"
 #include "platform/Process.h"
@@ -58,6 +59,7 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
     std::vector<ArchiveEntry> entries;
     std::string error;
     if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, error + "; nothing written");
+    if (!options.keepOrder) OrderEntriesForBlocks(entries);
 
     ArchiveOptions archiveOptions;
     archiveOptions.largeTables = options.largeTables;

@@ -32,6 +32,8 @@ EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args) {
             o.sfxProgram = "";
         } else if (a.rfind("--sfx=", 0) == 0 && a.size() > 6) {
             o.sfxProgram = a.substr(6);
+        } else if (a == "--keep-order") {
+            o.keepOrder = true;
         } else if (a == "-q" || a == "--quiet") {
             o.quiet = true;
         } else if (a == "-h" || a == "--help") {
@@ -65,6 +67,7 @@ const char* EncoderUsage() {
            "  --every           file every position of a match (default)\n"
            "  --no-every        file only where each step begins\n"
            "  --sfx[=QXDEC]     write a self-extracting program (the qxdec beside qxenc by default)\n"
+           "  --keep-order      store the files in the order given (default: the order that compresses best)\n"
            "  -q, --quiet       no progress display\n"
            "  -h, --help        this text\n"
            "  --version         the version\n";

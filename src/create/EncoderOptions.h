@@ -12,6 +12,7 @@ struct EncoderOptions {
     bool largeTables = true;            // --tables=512 (default) or --tables=256
     bool insertEveryPosition = true;    // --every (default) or --no-every
     std::optional<std::string> sfxProgram;  // --sfx[=QXDEC]: "" means the qxdec beside qxenc
+    bool keepOrder = false;             // --keep-order: store in the order given, not the order that packs best
     bool quiet = false;
     bool help = false;
     bool version = false;

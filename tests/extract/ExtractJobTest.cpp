@@ -86,49 +86,6 @@ TEST_F(ExtractJobTest, BlocksAreCutByTheLargestEntry) {
     EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "c"), test::RandomBytes(600, 3));
 }
 
-TEST_F(ExtractJobTest, NoEntriesAndOnlyEmptyEntries) {
-    ASSERT_EQ(Run({}), 0);
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"BeginProgress 1", InFileLine(), "SetProgressRange 100",
-                                                 "UpdateProgress 100", Report(Msg::ReportExtract)}));
-    ASSERT_EQ(Run({{"e1", 100, {}}, {"sub/e2", 200, {}}}), 0);
-    EXPECT_EQ(std::count_if(dialog.calls.begin(), dialog.calls.end(),
-                            [](const std::string& c) { return c.rfind("UpdateProgress", 0) == 0; }),
-              1);
-    platform::FileStatus status;
-    ASSERT_TRUE(platform::Stat(out + "sub/e2", status));
-    EXPECT_EQ(status.size, 0);
-    EXPECT_EQ(status.modified, 200);
-}
-
-TEST_F(ExtractJobTest, TestModeAsksNothingAndWritesNothing) {
-    test::WriteBytes(dir.Path() / "out" / "x", test::Bytes("old"));
-    ASSERT_EQ(Run({{"x", 0, test::Bytes("new")}, {"y", 0, test::Bytes("more")}}, true), 0);
-    const auto calls = Calls();
-    EXPECT_EQ(calls[3], Line(Msg::TestDirLine, {out, "2", "7"}));
-    EXPECT_EQ(calls[5], Line(Msg::TestFileLine, {"1", "2", "x", "3"}));
-    EXPECT_EQ(calls.back(), Report(Msg::ReportTest));
-    EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "x"), test::Bytes("old"));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "y"));
-}
-
-TEST_F(ExtractJobTest, ExistingFilesOverwriteOrCompareOrNeither) {
-    const std::vector<ArchiveEntry> entries = {{"x", 1000, test::Bytes("new")}, {"y", 1000, test::Bytes("yy")}};
-    test::WriteBytes(dir.Path() / "out" / "x", test::Bytes("old"));
-    const std::string overwrite = "AskQuestion " + Compose(Msg::AskOverwrite, {"1"});
-    // Yes: overwritten.
-    ASSERT_EQ(Run(entries), 0);
-    EXPECT_EQ(dialog.calls[0], overwrite);
-    EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "x"), test::Bytes("new"));
-    // No and no: nothing written.
-    test::WriteBytes(dir.Path() / "out" / "x", test::Bytes("old"));
-    std::filesystem::remove(dir.Path() / "out" / "y");
-    dialog.answers = {1, 1};
-    EXPECT_EQ(RunFile(), -1);
-    EXPECT_EQ(dialog.calls.back(), "ShowInformation " + Text(Msg::NoOutput));
-    EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "x"), test::Bytes("old"));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "y"));
-}
-
 TEST_F(ExtractJobTest, CompareReportsTheFirstDifferenceOfEachKind) {
     std::vector<uint8_t> ten = test::Bytes("0123456789");
     const std::vector<ArchiveEntry> entries = {
