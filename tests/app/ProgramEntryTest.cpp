@@ -105,15 +105,6 @@ TEST(ProgramEntry, SelfExtractingFileTakesBareWordsAsThePassword) {
     EXPECT_EQ(Enter({"-q"}, true).status, 1);
 }
 
-TEST(ProgramEntry, FileOfExactlyItsImageLengthRunsNormally) {
-    ProgramFile program{"prog", 40000, 40000};
-    EXPECT_FALSE(program.CarriesArchive());
-    program.size = 40001;
-    EXPECT_TRUE(program.CarriesArchive());
-    program.imageLength = -1;  // unknown format
-    EXPECT_FALSE(program.CarriesArchive());
-}
-
 TEST(ExecutableImage, BuiltProgramIsExactlyItsImage) {
     test::TempDir dir;
     const auto program = test::ReadBytes(QX_QXDEC_PATH);

@@ -52,15 +52,6 @@ TEST(HuffmanDecoder, DescriptionUsesExactly560BytesAndTwoReads) {
     for (uint16_t index : decoder.firstIndex) EXPECT_LT(index, kMain256);
 }
 
-TEST(HuffmanDecoder, LargeTablesDescriptionUses880Bytes) {
-    std::vector<Token> tokens = {{1089, 0}};  // literal 'A' with N = 512
-    auto stream = test::StreamOf(tokens, 512);
-    test::MemoryStream source(stream);
-    HuffmanDecoder decoder(&source, 512);
-    EXPECT_EQ(decoder.DecodeSymbol(), 1089);
-    EXPECT_EQ(decoder.decodeError, 0u);
-}
-
 struct EscapeCase {
     std::string count;    // 5 bits c
     std::string payload;  // c + 1 bits

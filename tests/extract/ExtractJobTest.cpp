@@ -114,16 +114,6 @@ TEST_F(ExtractJobTest, CompareReportsTheFirstDifferenceOfEachKind) {
     EXPECT_EQ(calls[5], Line(Msg::CompDirLine, {out, "5", "50"}));
 }
 
-TEST_F(ExtractJobTest, CompareStopsWhenTheUserSaysNo) {
-    test::WriteArchive(dir.Path() / "a.qx1", {{"a", 0, test::Bytes("abc")}, {"b", 0, test::Bytes("abc")}});
-    test::WriteBytes(dir.Path() / "out" / "a", test::Bytes("abd"));
-    dialog.answers = {1, 0, 1};
-    ExtractJob job(&dialog, out);
-    EXPECT_EQ(job.Run(dir.Internal() + "a.qx1", false), -1);
-    EXPECT_FALSE(job.Failed());  // the user's own choice
-    EXPECT_EQ(dialog.calls.back().rfind("AskQuestion", 0), 0u);
-}
-
 TEST_F(ExtractJobTest, DataErrorInTheThirdBlockKeepsTheFirstTwo) {
     test::WriteArchive(dir.Path() / "a.qx1", {{"1", 0, test::RandomBytes(4000, 1)},
                                               {"2", 0, test::RandomBytes(4000, 2)},
