@@ -8,27 +8,33 @@
 namespace platform {
 namespace {
 
+enum class Direction { ToCp932, ToUtf8 };
+
+// One conversion descriptor per direction, opened on first use and kept:
+// every console line passes through here.
+iconv_t Descriptor(Direction direction) {
+    static const iconv_t toCp932 = iconv_open("CP932", "UTF-8");
+    static const iconv_t toUtf8 = iconv_open("UTF-8", "CP932");
+    return direction == Direction::ToCp932 ? toCp932 : toUtf8;
+}
+
 // Converts a whole text with iconv; false when any character has no form.
-bool Convert(const char* to, const char* from, std::string_view input, std::string& output) {
-    iconv_t cd = iconv_open(to, from);
+bool Convert(Direction direction, std::string_view input, std::string& output) {
+    iconv_t cd = Descriptor(direction);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
     output.clear();
     std::vector<char> chunk(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
-    bool ok = true;
     while (inLeft > 0) {
         char* out = chunk.data();
         size_t outLeft = chunk.size();
         const size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
         output.append(chunk.data(), out);
-        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-            ok = false;
-            break;
-        }
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) return false;
     }
-    iconv_close(cd);
-    return ok;
+    return true;
 }
 
 // Length of the character that starts at text[i], for the lossy walk.
@@ -45,14 +51,14 @@ size_t Cp932CharLength(std::string_view text, size_t i) {
 }
 
 template <typename Length>
-std::string Lossy(const char* to, const char* from, std::string_view input, Length length) {
+std::string Lossy(Direction direction, std::string_view input, Length length) {
     std::string output;
-    if (Convert(to, from, input, output)) return output;
+    if (Convert(direction, input, output)) return output;
     output.clear();
     for (size_t i = 0; i < input.size();) {
         const size_t n = length(input, i);
         std::string piece;
-        output += Convert(to, from, input.substr(i, n), piece) ? piece : std::string("?");
+        output += Convert(direction, input.substr(i, n), piece) ? piece : std::string("?");
         i += n;
     }
     return output;
@@ -60,10 +66,10 @@ std::string Lossy(const char* to, const char* from, std::string_view input, Leng
 
 }  // namespace
 
-bool Cp932FromUtf8(std::string_view utf8, std::string& cp932) { return Convert("CP932", "UTF-8", utf8, cp932); }
-bool Utf8FromCp932(std::string_view cp932, std::string& utf8) { return Convert("UTF-8", "CP932", cp932, utf8); }
+bool Cp932FromUtf8(std::string_view utf8, std::string& cp932) { return Convert(Direction::ToCp932, utf8, cp932); }
+bool Utf8FromCp932(std::string_view cp932, std::string& utf8) { return Convert(Direction::ToUtf8, cp932, utf8); }
 
-std::string Cp932FromUtf8Lossy(std::string_view utf8) { return Lossy("CP932", "UTF-8", utf8, Utf8CharLength); }
-std::string Utf8FromCp932Lossy(std::string_view cp932) { return Lossy("UTF-8", "CP932", cp932, Cp932CharLength); }
+std::string Cp932FromUtf8Lossy(std::string_view utf8) { return Lossy(Direction::ToCp932, utf8, Utf8CharLength); }
+std::string Utf8FromCp932Lossy(std::string_view cp932) { return Lossy(Direction::ToUtf8, cp932, Cp932CharLength); }
 
 }  // namespace platform
