@@ -38,12 +38,12 @@ windows=(-DQX_WINE="$wine" -DQX_WINDOWS_QXDEC="$PWD/build-win-x86_64/qxdec.exe"
          -DQX_WINDOWS_QXDEC_32="$PWD/build-win-i686/qxdec.exe")
 
 echo "== native build and tests, and the end-to-end tests of the Windows build under wine"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "${windows[@]}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON "${windows[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_SANITIZE=ON
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_BUILD_TESTS=ON -DQX_SANITIZE=ON
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
 echo "== all builds and tests passed"

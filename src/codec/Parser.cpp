@@ -73,21 +73,9 @@ private:
     // The longest string at pos; lazily, a literal first when the next
     // position offers a string longer by two or more.
     int32_t Greedy(int32_t pos) {
-        if (p.lazy && pos + 1 < size) {
-            const int32_t next = Longest(pos + 1);
-            const int32_t longest = Longest(pos);
-            if (next >= longest + 2) {
-                Literal(pos);
-                return pos + 1;
-            }
-            if (longest < 2 || !Match(pos, longest, found)) {
-                Literal(pos);
-                return pos + 1;
-            }
-            return pos + longest;
-        }
-        const int32_t longest = Longest(pos);
-        if (longest < 2 || !Match(pos, longest, found)) {
+        const int32_t next = p.lazy && pos + 1 < size ? Longest(pos + 1) : 0;
+        const int32_t longest = Longest(pos);  // leaves the candidates at pos in found
+        if (longest < 2 || next >= longest + 2 || !Match(pos, longest, found)) {
             Literal(pos);
             return pos + 1;
         }
