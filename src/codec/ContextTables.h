@@ -16,8 +16,15 @@ public:
     // Empties every row.
     void Clear();
 
-    int32_t& Source(unsigned c, unsigned slot) { return sources[c * tableSize + slot]; }
-    int32_t& Length(unsigned c, unsigned slot) { return lengths[c * tableSize + slot]; }
+    // The slot offset symbols count from the head: (head + offset) mod N,
+    // for a head and an offset both below N.
+    unsigned SlotFromHead(unsigned c, unsigned offset) const {
+        const unsigned slot = head[c] + offset;
+        return slot >= tableSize ? slot - tableSize : slot;
+    }
+
+    int32_t& Source(unsigned c, unsigned slot) { return entries[c * tableSize + slot].source; }
+    int32_t& Length(unsigned c, unsigned slot) { return entries[c * tableSize + slot].length; }
 
     // Called with (c, slot) after every change of an entry; the decoder
     // needs no notice, the encoder keeps its index of the rows with it.
@@ -50,7 +57,7 @@ public:
         notice(c, k);
         ++k;
         if (highWater[c] < k) highWater[c] = static_cast<uint16_t>(k);
-        head[c] = static_cast<uint16_t>(k % tableSize);
+        head[c] = static_cast<uint16_t>(k == tableSize ? 0 : k);
         ++insertPos;
         if (!insertEveryPosition) return produced - 1;
         int32_t r = len - 1;
@@ -61,7 +68,7 @@ public:
                 Source(c, h) = insertPos + 1;
                 Length(c, h) = r;
                 notice(c, h);
-                head[c] = static_cast<uint16_t>((h + 1) % tableSize);
+                head[c] = static_cast<uint16_t>(h + 1 == tableSize ? 0 : h + 1);
                 highWater[c] = static_cast<uint16_t>(h + 1);
             }
         }
@@ -70,8 +77,13 @@ public:
 
     uint16_t head[256] = {};
     uint16_t highWater[256] = {};
-    std::unique_ptr<int32_t[]> sources;  // positions in the area, kEmpty for none
-    std::unique_ptr<int32_t[]> lengths;
+    // Each slot's source (a position in the area, kEmpty for none) and
+    // length, side by side: a match reads both.
+    struct Entry {
+        int32_t source;
+        int32_t length;
+    };
+    std::unique_ptr<Entry[]> entries;
     uint16_t tableSize = 256;
     bool insertEveryPosition = false;
 };

@@ -87,13 +87,13 @@ void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits
     const uint8_t* here = data + pos;
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
         if (static_cast<unsigned>(id) / n != c) continue;
-        const int32_t src = tables.sources[static_cast<size_t>(id)];
+        const int32_t src = tables.entries[static_cast<size_t>(id)].source;
         const uint8_t* there = data + src;
         if (there[0] != b0 || there[1] != b1) continue;
         const int32_t common = CommonLength(there, here, limit);
         const unsigned slot = static_cast<unsigned>(id) % n;
         out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common,
-                                tables.lengths[static_cast<size_t>(id)]});
+                                tables.entries[static_cast<size_t>(id)].length});
     }
 }
 

@@ -27,13 +27,12 @@ int ExpansionEngine::Expand(int32_t target) {
             area[produced] = static_cast<unsigned char>(s - 2 * n);
         } else {
             const unsigned c = area[insertPos];
-            const unsigned h = tables.head[c];
             unsigned slot;
             if (s < n) {
                 len = int64_t{decoder.DecodeLength()} + 2;
-                slot = (h + s) % n;
+                slot = tables.SlotFromHead(c, s);
             } else {
-                slot = (h + s - n) % n;
+                slot = tables.SlotFromHead(c, s - n);
                 len = tables.Length(c, slot);
             }
             const int32_t src = tables.Source(c, slot);
