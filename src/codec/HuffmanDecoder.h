@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "archive/InputStream.h"
@@ -88,6 +90,18 @@ private:
         FillWindow();
     }
     void FillWindow() {
+        if (bitCount <= 56 && inputPos + 8 <= inputCount) {
+            // Eight bytes at hand: take as many whole bytes as fit at once.
+            uint64_t word;
+            std::memcpy(&word, inputBuffer + inputPos, 8);
+            if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+            const int bytes = (64 - bitCount) / 8;
+            bitBuffer |= (word >> (64 - 8 * bytes)) << (64 - bitCount - 8 * bytes);
+            inputPos = static_cast<uint16_t>(inputPos + bytes);
+            fetchedBytes += static_cast<uint64_t>(bytes);
+            bitCount += 8 * bytes;
+            return;
+        }
         while (bitCount <= 56) {
             bitBuffer |= uint64_t{NextByte()} << (56 - bitCount);
             bitCount += 8;
