@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as an archive file, opened and decoded in test
 // mode (nothing is written). Build with clang:
 //   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQX_FUZZ=ON && cmake --build build-fuzz --target qxfuzz
-//   build-fuzz/qxfuzz -max_len=4096 -rss_limit_mb=4096 fuzz/seeds
+//   mkdir -p /tmp/qxfuzz && build-fuzz/qxfuzz -max_len=4096 -rss_limit_mb=6000 /tmp/qxfuzz fuzz/seeds
 #include <cstdint>
 #include <cstdio>
 #include <string>
