@@ -59,6 +59,9 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
     std::vector<ArchiveEntry> entries;
     std::string error;
     if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, error + "; nothing written");
+    // An earlier archive of the same name inside a stored folder is not stored again.
+    const std::string self = StoredNameOf(options.archive);
+    std::erase_if(entries, [&self](const ArchiveEntry& entry) { return !self.empty() && entry.name == self; });
     if (!options.keepOrder) OrderEntriesForBlocks(entries);
 
     ArchiveOptions archiveOptions;

@@ -58,6 +58,13 @@ TEST_F(QxencProgram, OutputIsDeterministic) {
     EXPECT_EQ(test::ReadBytes(dir.Path() / "one.qx1"), test::ReadBytes(dir.Path() / "two.qx1"));
 }
 
+TEST_F(QxencProgram, AnArchiveInsideTheStoredFolderIsNotStoredAgain) {
+    ASSERT_EQ(Qxenc({"-q", "src/self.qx1", "src"}).status, 0);
+    ASSERT_EQ(Qxenc({"-q", "src/self.qx1", "src"}).status, 0);
+    EXPECT_TRUE(ExtractsToTheSources("src/self.qx1"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out/src/self.qx1"));
+}
+
 TEST_F(QxencProgram, PasswordArchiveOpensOnlyWithItsPassword) {
     ASSERT_EQ(Qxenc({"-q", "-p", "sesame", "p.qx1", "src"}).status, 0);
     EXPECT_TRUE(ExtractsToTheSources("p.qx1", {"-psesame"}));
