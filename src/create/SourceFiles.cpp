@@ -29,7 +29,8 @@ public:
         entry.name = StoredNameOf(path);
         if (entry.name.empty()) return Fail(path, "is not a relative path inside the current folder");
         if (status.size > INT32_MAX) return Fail(path, "is larger than an archive entry can be (2 GiB - 1)");
-        total_ += status.size;
+        // The expanded size counts the directory block too: size, time and name.
+        total_ += status.size + 8 + static_cast<int64_t>(entry.name.size()) + 1;
         if (total_ > INT32_MAX) return Fail(path, "makes the archive's expanded size exceed 2 GiB - 1");
         if (status.modified < INT32_MIN || status.modified > INT32_MAX) {
             return Fail(path, "has a modification time outside the archive's 32-bit range (1901-2038)");
