@@ -17,7 +17,7 @@ bool ArchiveDirectory::Build(unsigned char* block, int32_t blockSize, int32_t en
         const void* terminator = std::memchr(cursor, 0, static_cast<size_t>(end - cursor));
         if (!terminator) return false;
         const size_t length = static_cast<size_t>(static_cast<const unsigned char*>(terminator) - cursor);
-        names.Add(NormaliseSeparators(std::string_view(reinterpret_cast<const char*>(cursor), length), PathSeparator));
+        names.Add(EscapeName(NormaliseSeparators(std::string_view(reinterpret_cast<const char*>(cursor), length), PathSeparator)));
         cursor += length + 1;
         const int32_t size = static_cast<int32_t>(ReadBigEndian32(block + 4 * size_t(i)));
         const int32_t time = static_cast<int32_t>(ReadBigEndian32(block + 4 * (size_t(count) + i)));

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/Files.h"
+#include "archive/ArchiveStream.h"
 
 namespace {
 constexpr char kMagic[] = "qx010500";
@@ -40,18 +40,18 @@ void ArchiveHeader::Write(unsigned char* bytes) const {
     WriteBigEndian32(bytes + 16, static_cast<uint32_t>(entryCount));
 }
 
-HeaderSearch FindArchiveHeader(std::FILE* file, ArchiveHeader& header) {
+HeaderSearch FindArchiveHeader(ArchiveStream& stream, ArchiveHeader& header) {
     unsigned char bytes[ArchiveHeader::kSize];
-    if (platform::ReadFile(file, bytes, ArchiveHeader::kSize) < ArchiveHeader::kSize) return HeaderSearch::ShortFile;
+    if (stream.ReadRaw(bytes, ArchiveHeader::kSize) < ArchiveHeader::kSize) return HeaderSearch::ShortFile;
     if (!ArchiveHeader::HasSignature(bytes)) {
         unsigned char trailer[4];
-        if (!platform::SeekFile(file, -4, SEEK_END) || platform::ReadFile(file, trailer, 4) < 4) {
+        if (!stream.Seek(-4, SEEK_END) || stream.ReadRaw(trailer, 4) < 4) {
             return HeaderSearch::NotAnArchive;
         }
         const int64_t archiveLength = ReadBigEndian32(trailer);
-        const int64_t end = platform::TellFile(file);
+        const int64_t end = stream.Tell();
         const int64_t start = end - 4 - archiveLength;
-        if (start < 0 || !platform::SeekFile(file, start, SEEK_SET) || platform::ReadFile(file, bytes, ArchiveHeader::kSize) < ArchiveHeader::kSize ||
+        if (start < 0 || !stream.Seek(start, SEEK_SET) || stream.ReadRaw(bytes, ArchiveHeader::kSize) < ArchiveHeader::kSize ||
             !ArchiveHeader::HasSignature(bytes)) {
             return HeaderSearch::NotAnArchive;
         }

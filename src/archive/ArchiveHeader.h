@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+class ArchiveStream;
+
 // The 20-byte header at the start of an archive.
 struct ArchiveHeader {
     static constexpr int kSize = 20;
@@ -26,8 +28,8 @@ struct ArchiveHeader {
 enum class HeaderSearch { Found, ShortFile, NotAnArchive };
 
 // Finds the header at offset 0 or through the 4-byte trailer at the end of
-// the file, and leaves the file positioned right behind it.
-HeaderSearch FindArchiveHeader(std::FILE* file, ArchiveHeader& header);
+// the file, and leaves the stream positioned right behind it.
+HeaderSearch FindArchiveHeader(ArchiveStream& stream, ArchiveHeader& header);
 
 uint32_t ReadBigEndian32(const unsigned char* bytes);
 void WriteBigEndian32(unsigned char* bytes, uint32_t value);

@@ -2,15 +2,18 @@
 
 #include <string>
 
-#include "archive/InputStream.h"
+#include "archive/ArchiveStream.h"
 #include "util/FileHolder.h"
 
-// The archive file; every byte it delivers is combined with the password key.
-class FileInputStream : public InputStream {
+// The archive file, opened by its internal (CP932) path or by an open file.
+class FileInputStream : public ArchiveStream {
 public:
     explicit FileInputStream(const std::string& path);
-    int32_t Read(unsigned char* buffer, int32_t count) override;
+    explicit FileInputStream(std::FILE* openFile) : file(openFile) {}
+
+    size_t ReadRaw(unsigned char* buffer, size_t count) override;
+    bool Seek(int64_t offset, int origin) override;
+    int64_t Tell() override;
 
     FileHolder file;
-    unsigned char key[4] = {0, 0, 0, 0};  // most significant byte first
 };

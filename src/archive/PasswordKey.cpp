@@ -16,3 +16,9 @@ PasswordKey DerivePasswordKey(std::string_view password) {
     }
     return PasswordKey{check, d + a * b + c};
 }
+
+bool ApplyPassword(std::string_view password, uint8_t check, unsigned char key[4]) {
+    const PasswordKey derived = DerivePasswordKey(password);
+    for (int i = 0; i < 4; ++i) key[i] = static_cast<unsigned char>(derived.key >> (24 - 8 * i));
+    return derived.check == check;
+}

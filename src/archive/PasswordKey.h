@@ -10,3 +10,7 @@ struct PasswordKey {
 
 // The check byte and key of a password (its bytes, at least one).
 PasswordKey DerivePasswordKey(std::string_view password);
+
+// Stores the key of password into key (most significant byte first) and
+// tells whether its check byte is check.
+bool ApplyPassword(std::string_view password, uint8_t check, unsigned char key[4]);

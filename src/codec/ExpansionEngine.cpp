@@ -7,7 +7,7 @@ ExpansionEngine::ExpansionEngine(InputStream* stream, bool insertEveryPosition, 
     allocated_ = decoder.Allocated() && tables.Allocate(largeTables ? 512 : 256, insertEveryPosition);
 }
 
-int64_t ExpansionEngine::TableBytes() const { return int64_t{2} * 256 * tables.tableSize * sizeof(int32_t); }
+int64_t ExpansionEngine::TableBytes(int tableSize) { return int64_t{2} * 256 * tableSize * sizeof(int32_t); }
 
 void ExpansionEngine::Reset(unsigned char* newArea, int32_t newAreaSize) {
     tables.Clear();

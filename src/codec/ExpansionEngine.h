@@ -22,7 +22,7 @@ public:
     // False when memory for the tables was short.
     bool Allocated() const { return allocated_; }
     // Bytes the engine's tables take, for the out-of-memory message.
-    int64_t TableBytes() const;
+    static int64_t TableBytes(int tableSize);
 
     // Starts a block: empty tables, the area to fill.
     void Reset(unsigned char* area, int32_t areaSize);

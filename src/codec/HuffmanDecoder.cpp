@@ -30,10 +30,25 @@ HuffmanDecoder::HuffmanDecoder(InputStream* stream, int tableSize)
     inputPos = 0;
     streamBytes = inputCount;
     sourceEnded = inputCount == 0;
+    bufferBytes = inputCount;
     sortedCodes.reset(new (std::nothrow) SortedCode[symbolCount]);
     allocated_ = allocated_ && sortedCodes;
     decodeError = 0;
     if (allocated_) BuildCodes();
+}
+
+bool HuffmanDecoder::Restore(const Position& position) {
+    if (source->Read(inputBuffer, kInputBlock) != position.bufferBytes) return false;
+    bitBuffer = position.bitBuffer;
+    streamBytes = position.streamBytes;
+    fetchedBytes = position.fetchedBytes;
+    bitCount = position.bitCount;
+    inputCount = position.inputCount;
+    inputPos = position.inputPos;
+    bufferBytes = position.bufferBytes;
+    sourceEnded = position.sourceEnded;
+    decodeError = 0;
+    return true;
 }
 
 void HuffmanDecoder::BuildCodes() {

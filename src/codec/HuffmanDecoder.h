@@ -58,6 +58,28 @@ public:
         return sourceEnded && (fetchedBytes * 8 - static_cast<uint64_t>(bitCount)) > streamBytes * 8;
     }
 
+    // Where the bit reader stands. Decoding can go on from a marked place
+    // later, as the tables start empty at every block.
+    struct Position {
+        uint64_t bitBuffer = 0;
+        uint64_t streamBytes = 0;
+        uint64_t fetchedBytes = 0;
+        int bitCount = 0;
+        uint16_t inputCount = 0;
+        uint16_t inputPos = 0;
+        uint16_t bufferBytes = 0;
+        bool sourceEnded = false;
+        // Where the source must stand, counted from the stream's first byte,
+        // before Restore: the start of the input buffer's last read.
+        uint64_t BufferStart() const { return streamBytes - bufferBytes; }
+    };
+    Position Mark() const {
+        return {bitBuffer, streamBytes, fetchedBytes, bitCount, inputCount, inputPos, bufferBytes, sourceEnded};
+    }
+    // Reads the input buffer again and goes back to a marked place; false
+    // when the source no longer gives the same number of bytes.
+    bool Restore(const Position& position);
+
     // The next 32 bits of the stream that decoding has not consumed.
     uint32_t Window() const { return static_cast<uint32_t>(bitBuffer >> 32); }
 
@@ -77,6 +99,7 @@ private:
             inputCount = static_cast<uint16_t>(source->Read(inputBuffer, kInputBlock));
             inputPos = 0;
             if (inputCount == 0) sourceEnded = true;
+            else bufferBytes = inputCount;
             streamBytes += inputCount;
         }
         ++fetchedBytes;
@@ -118,6 +141,7 @@ private:
     unsigned char inputBuffer[kInputBlock] = {};
     uint16_t inputCount = 0;
     uint16_t inputPos = 0;
+    uint16_t bufferBytes = 0;  // bytes of the last read that gave any
     int symbolCount;
     bool allocated_ = false;
     // False when the description makes a code word longer than 32 bits.

@@ -23,10 +23,10 @@ ExtractJob::ExtractJob(UserDialog* userDialog, const std::optional<std::string>&
 
 ExtractJob::~ExtractJob() {
     outputDir.reset();
-    directory.reset();
+    loaded.directory.reset();
     stream.reset();
-    directoryBuffer.reset();
-    engine.reset();
+    loaded.buffer.reset();
+    loaded.engine.reset();
 }
 
 int ExtractJob::Fail(const std::string& text) {
@@ -95,11 +95,11 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     bool mismatch = false;
     for (const Block& b : CutBlocks(directory->sizes, directory->count, directory->largestSize)) {
         const auto blockSize = static_cast<int32_t>(b.size);
-        engine->Reset(block.Get(), blockSize);
+        loaded.engine->Reset(block.Get(), blockSize);
         for (int64_t pos = 0; pos < blockSize;) {
             if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
             pos = std::min<int64_t>(pos + step, INT32_MAX);
-            if (const int result = engine->Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
+            if (const int result = loaded.engine->Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
                 return DataError(result, mode);
             }
         }

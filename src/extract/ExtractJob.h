@@ -8,6 +8,7 @@
 #include "archive/ArchiveDirectory.h"
 #include "archive/FileInputStream.h"
 #include "codec/ExpansionEngine.h"
+#include "extract/LoadDirectory.h"
 #include "dialog/UserDialog.h"
 #include "util/BufferHolder.h"
 
@@ -37,7 +38,7 @@ public:
     int32_t directorySize = 0;
     int32_t entryCount = 0;
     int32_t dataSize = 0;
-    std::unique_ptr<ArchiveDirectory> directory;
+    ArchiveDirectory* directory = nullptr;  // loaded.directory's
 
 private:
     enum class Mode { Extract, Test, Compare };
@@ -50,7 +51,6 @@ private:
     std::optional<std::string> outputDir;
     UserDialog* dialog;
     std::unique_ptr<FileInputStream> stream;
-    std::unique_ptr<BufferHolder> directoryBuffer;
-    std::unique_ptr<ExpansionEngine> engine;
+    LoadedDirectory loaded;  // directory buffer, engine and directory
     bool failed = false;
 };

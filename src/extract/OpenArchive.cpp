@@ -10,7 +10,7 @@ int ExtractJob::OpenArchive(const std::string& path) {
     stream = std::make_unique<FileInputStream>(path);
     if (!stream->file.Get()) return Fail(Compose(Msg::CannotOpen, {path}));
     ArchiveHeader header;
-    switch (FindArchiveHeader(stream->file.Get(), header)) {
+    switch (FindArchiveHeader(*stream, header)) {
         case HeaderSearch::ShortFile:
             return Fail(Compose(Msg::CannotRead, {path}));
         case HeaderSearch::NotAnArchive:
@@ -30,32 +30,27 @@ int ExtractJob::OpenArchive(const std::string& path) {
             dialog->ShowInformation(Text(Msg::PasswordMissing));
             return -1;
         }
-        const PasswordKey derived = DerivePasswordKey(password);
-        for (int i = 0; i < 4; ++i) stream->key[i] = static_cast<unsigned char>(derived.key >> (24 - 8 * i));
-        if (derived.check != header.passwordCheck) {
+        if (!ApplyPassword(password, header.passwordCheck, stream->key)) {
             failed = true;
             dialog->ShowInformation(Text(Msg::PasswordWrong));
             return -1;
         }
     }
 
-    if (directorySize < 0 || entryCount < 0) return Fail(Text(Msg::DirectoryDamaged));
-    directoryBuffer = std::make_unique<BufferHolder>();
-    if (!directoryBuffer->Allocate(static_cast<size_t>(directorySize))) {
-        return Fail(Compose(Msg::NoMemory, {FormatThousands(directorySize)}));
+    directory = nullptr;
+    switch (LoadDirectory(header, stream.get(), dialog, loaded)) {
+        case LoadResult::Loaded:
+            break;
+        case LoadResult::Damaged:
+            return Fail(Text(Msg::DirectoryDamaged));
+        case LoadResult::NoMemory:
+            return Fail(Compose(Msg::NoMemory, {FormatThousands(loaded.bytesWanted)}));
+        case LoadResult::BeyondArea:
+            return Fail(Text(Msg::BeyondAreaExtract));
+        case LoadResult::NoSuchData:
+            return Fail(Text(Msg::NoSuchDataExtract));
     }
-    engine.reset();
-    engine = std::make_unique<ExpansionEngine>(stream.get(), (header.flags & ArchiveHeader::kInsertEveryPosition) != 0,
-                                               (header.flags & ArchiveHeader::kLargeTables) != 0);
-    if (!engine->Allocated()) return Fail(Compose(Msg::NoMemory, {FormatThousands(engine->TableBytes())}));
-    engine->Reset(directoryBuffer->Get(), directorySize);
-    const int expanded = engine->Expand(directorySize);
-    if (expanded != ExpansionEngine::kDone) {
-        return Fail(Text(expanded == ExpansionEngine::kBeyondArea ? Msg::BeyondAreaExtract : Msg::NoSuchDataExtract));
-    }
-
-    directory = std::make_unique<ArchiveDirectory>(dialog);
-    if (!directory->Build(directoryBuffer->Get(), directorySize, entryCount)) return Fail(Text(Msg::DirectoryDamaged));
+    directory = loaded.directory.get();
     // A name that would lead outside the output folder refuses the whole
     // archive before anything is written.
     for (int32_t i = 0; i < directory->count; ++i) {

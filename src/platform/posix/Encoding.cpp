@@ -10,12 +10,25 @@ namespace {
 
 enum class Direction { ToCp932, ToUtf8 };
 
-// One conversion descriptor per direction, opened on first use and kept:
-// every console line passes through here.
+// An iconv descriptor, closed when its thread ends.
+struct Converter {
+    Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+    iconv_t cd;
+};
+
+// One conversion descriptor per direction and thread, opened on first use
+// and kept: every console line passes through here, and a descriptor holds
+// state that two threads must not share.
 iconv_t Descriptor(Direction direction) {
-    static const iconv_t toCp932 = iconv_open("CP932", "UTF-8");
-    static const iconv_t toUtf8 = iconv_open("UTF-8", "CP932");
-    return direction == Direction::ToCp932 ? toCp932 : toUtf8;
+    if (direction == Direction::ToCp932) {
+        thread_local const Converter toCp932("CP932", "UTF-8");
+        return toCp932.cd;
+    }
+    thread_local const Converter toUtf8("UTF-8", "CP932");
+    return toUtf8.cd;
 }
 
 // Converts a whole text with iconv; false when any character has no form.

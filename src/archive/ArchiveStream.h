@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "archive/InputStream.h"
+
+// The bytes of an archive file, from a file or from memory: raw reads and
+// seeks for the header search, and Read for the compressed stream, which
+// combines every byte with the password key.
+class ArchiveStream : public InputStream {
+public:
+    // The key pattern starts again at every read; the decoder reads in
+    // multiples of four, so stream byte p meets key byte p mod 4.
+    int32_t Read(unsigned char* buffer, int32_t count) final {
+        if (count <= 0) return 0;
+        const auto n = static_cast<int32_t>(ReadRaw(buffer, static_cast<size_t>(count)));
+        for (int32_t j = 0; j < n; ++j) buffer[j] ^= key[j & 3];
+        return n;
+    }
+
+    // Up to count bytes as they are in the file; 0 at the end or on an error.
+    virtual size_t ReadRaw(unsigned char* buffer, size_t count) = 0;
+    // origin is SEEK_SET, SEEK_CUR or SEEK_END; false for a place that
+    // cannot be reached.
+    virtual bool Seek(int64_t offset, int origin) = 0;
+    virtual int64_t Tell() = 0;
+
+    unsigned char key[4] = {0, 0, 0, 0};  // most significant byte first
+};
