@@ -20,25 +20,25 @@ constexpr const char* kDecoderName = "qxdec.exe";
 constexpr const char* kDecoderName = "qxdec";
 #endif
 
-int Failure(ConsoleIo& console, const std::string& text) {
-    console.Write("qxenc: " + text + "\n");
+int Failure(ConsoleIo& console, const std::string& program, const std::string& text) {
+    console.Write(program + ": " + text + "\n");
     return 2;
 }
 
 }  // namespace
 
-int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
+int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const std::string& program) {
     EncoderOptions options = ParseEncoderOptions(args);
     if (options.help) {
-        console.Write(EncoderUsage());
+        console.Write(EncoderUsage(program));
         return 0;
     }
     if (options.version) {
-        console.Write("qxenc 1.0.0\n");
+        console.Write(program + " 1.1.0\n");
         return 0;
     }
     if (!options.error.empty()) {
-        console.Write("qxenc: " + options.error + "\n" + EncoderUsage());
+        console.Write(program + ": " + options.error + "\n" + EncoderUsage(program));
         return 1;
     }
     if (options.askPassword) {
@@ -46,19 +46,19 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
         ConsoleDialog dialog(console, settings);
         options.password = dialog.InputPassword("Password");
         console.Write("\n");
-        if (options.password->empty()) return Failure(console, "no password was typed; nothing written");
+        if (options.password->empty()) return Failure(console, program, "no password was typed; nothing written");
     }
 
-    std::vector<uint8_t> program;
+    std::vector<uint8_t> stub;
     if (options.sfxProgram) {
         const std::string path = options.sfxProgram->empty()
                                      ? PathParts(platform::OwnExecutablePath()).directory + kDecoderName
                                      : *options.sfxProgram;
-        if (!ReadWholeFile(path, program)) return Failure(console, "the program " + path + " cannot be read");
+        if (!ReadWholeFile(path, stub)) return Failure(console, program, "the program " + path + " cannot be read");
     }
     std::vector<ArchiveEntry> entries;
     std::string error;
-    if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, error + "; nothing written");
+    if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, program, error + "; nothing written");
     // An earlier archive of the same name inside a stored folder is not stored again.
     const std::string self = StoredNameOf(options.archive);
     std::erase_if(entries, [&self](const ArchiveEntry& entry) { return !self.empty() && entry.name == self; });
@@ -82,10 +82,10 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console) {
         };
     }
     std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions, progress);
-    if (archive.empty()) return Failure(console, "not enough memory; nothing written");
-    if (options.sfxProgram) archive = AppendToProgram(program, archive);
+    if (archive.empty()) return Failure(console, program, "not enough memory; nothing written");
+    if (options.sfxProgram) archive = AppendToProgram(stub, archive);
     if (!WriteFileAtomically(options.archive, archive)) {
-        return Failure(console, options.archive + " cannot be written; nothing written");
+        return Failure(console, program, options.archive + " cannot be written; nothing written");
     }
     if (!options.quiet) {
         int64_t input = 0;

@@ -5,6 +5,8 @@
 
 #include "dialog/ConsoleIo.h"
 
-// qxenc: collects the files, builds the archive and writes it. Returns the
-// exit status: 0, 1 for a command-line error, 2 for a failure.
-int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console);
+// The archive creator of qxenc and qx create: collects the files, builds
+// the archive and writes it. args[0] is not read; program names the caller
+// in messages. Returns the exit status: 0, 1 for a command-line error, 2
+// for a failure.
+int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const std::string& program = "qxenc");

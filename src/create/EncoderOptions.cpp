@@ -57,8 +57,8 @@ EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args) {
     return o;
 }
 
-const char* EncoderUsage() {
-    return "usage: qxenc [options] ARCHIVE.qx1 PATH...\n"
+std::string EncoderUsage(const std::string& program) {
+    return "usage: " + program + " [options] ARCHIVE.qx1 PATH...\n"
            "  Stores the files and folders (recursively) in a new .qx1 archive.\n"
            "  -1 ... -9         compression level: fastest ... smallest (default -5)\n"
            "  -p PASSWORD       protect the archive with a password\n"
@@ -66,7 +66,7 @@ const char* EncoderUsage() {
            "  --tables=256|512  table slots per context (default 512)\n"
            "  --every           file every position of a match (default)\n"
            "  --no-every        file only where each step begins\n"
-           "  --sfx[=QXDEC]     write a self-extracting program (the qxdec beside qxenc by default)\n"
+           "  --sfx[=QXDEC]     write a self-extracting program (by default the qxdec beside this program)\n"
            "  --keep-order      store the files in the order given (default: the order that compresses best)\n"
            "  -q, --quiet       no progress display\n"
            "  -h, --help        this text\n"

@@ -24,5 +24,6 @@ struct EncoderOptions {
 
 EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args);
 
-// The usage text of qxenc.
-const char* EncoderUsage();
+// The usage text, for the program name that runs the encoder ("qxenc" or
+// "qx create").
+std::string EncoderUsage(const std::string& program);

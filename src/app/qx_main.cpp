@@ -1,0 +1,15 @@
+#include <exception>
+
+#include "app/QxMain.h"
+#include "platform/Terminal.h"
+
+int main(int argc, char** argv) {
+    try {
+        return RunQx(platform::Utf8Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        platform::WriteTextError("qx: not enough memory\n");
+    } catch (const std::exception& failure) {
+        platform::WriteTextError(std::string("qx: ") + failure.what() + "\n");
+    }
+    return 2;
+}

@@ -1,0 +1,127 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/OutputTree.h"
+
+namespace platform {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide;
+    if (utf8.empty()) return wide;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0) return wide;
+    wide.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+// Owns one file handle.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { Close(); }
+    bool Close() {
+        const bool ok = handle_ == INVALID_HANDLE_VALUE || CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+FILETIME FileTimeOf(int64_t seconds) {
+    const uint64_t ticks = static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL;
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(ticks);
+    time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return time;
+}
+
+bool SameFile(const std::wstring& path, const void* data, size_t size, int64_t seconds) {
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) return false;
+    FILETIME written;
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.Get(), &length) || static_cast<uint64_t>(length.QuadPart) != size ||
+        !GetFileTime(file.Get(), nullptr, nullptr, &written)) {
+        return false;
+    }
+    const uint64_t ticks = (uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
+    if (static_cast<int64_t>(ticks / 10000000ULL) - 11644473600LL != seconds) return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    unsigned char chunk[65536];
+    size_t done = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) return false;
+        if (got == 0) return done == size;
+        if (got > size - done || std::memcmp(chunk, bytes + done, got) != 0) return false;
+        done += got;
+    }
+}
+
+}  // namespace
+
+OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                            size_t size, const OutputRequest& request) {
+    if (parts.empty()) return OutputResult::Failed;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(Wide(folder)), ignored);
+    std::wstring path = Wide(folder);
+    if (path.empty()) return OutputResult::Failed;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+        path += Wide(parts[i]);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        const bool last = i + 1 == parts.size();
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            if (!last && !CreateDirectoryW(path.c_str(), nullptr)) return OutputResult::Failed;
+            continue;
+        }
+        // Junctions and symbolic links below the output folder are never followed.
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return OutputResult::InTheWay;
+        if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last) return OutputResult::InTheWay;
+        if (!last) continue;
+        if (request.skipIdentical && SameFile(path, data, size, request.time)) return OutputResult::SkippedIdentical;
+        if (!request.replace) return OutputResult::SkippedExisting;
+        if (attributes & FILE_ATTRIBUTE_READONLY) return OutputResult::ReadOnly;
+    }
+    const std::wstring temporary = path + L".qx-part";
+    Handle out(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out.Get() == INVALID_HANDLE_VALUE) return OutputResult::Failed;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    bool ok = true;
+    for (size_t done = 0; ok && done < size;) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(out.Get(), bytes + done, chunk, &written, nullptr) && written == chunk;
+        done += written;
+    }
+    const FILETIME time = FileTimeOf(request.time);
+    ok = SetFileTime(out.Get(), nullptr, &time, &time) && ok;
+    ok = out.Close() && ok;
+    if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(temporary.c_str());
+        return OutputResult::Failed;
+    }
+    return OutputResult::Written;
+}
+
+std::FILE* OpenUtf8ForReading(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    return _wfopen(wide.c_str(), L"rb");
+}
+
+}  // namespace platform

@@ -1,0 +1,107 @@
+#include <windows.h>
+#include <conio.h>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Terminal.h"
+
+namespace platform {
+namespace {
+
+std::wstring Wide(std::string_view utf8) {
+    std::wstring wide;
+    if (utf8.empty()) return wide;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    wide.resize(static_cast<size_t>(n > 0 ? n : 0));
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string text(static_cast<size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), n, nullptr, nullptr);
+    return text;
+}
+
+bool IsConsole(DWORD which) {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+void WriteText(DWORD which, std::FILE* stream, std::string_view utf8) {
+    if (IsConsole(which)) {
+        std::fflush(stream);
+        const std::wstring wide = Wide(utf8);
+        DWORD written;
+        WriteConsoleW(GetStdHandle(which), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv, argv + argc);
+    for (int i = 0; i < count; ++i) arguments.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+std::optional<std::string> EnvironmentVariable(const char* name) {
+    const std::wstring wideName = Wide(name);
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value) return std::nullopt;
+    return Utf8(value);
+}
+
+bool WriteStandardOutput(const void* data, size_t size) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    return std::fwrite(data, 1, size, stdout) == size;
+}
+
+void WriteTextOut(std::string_view utf8) { WriteText(STD_OUTPUT_HANDLE, stdout, utf8); }
+
+void WriteTextError(std::string_view utf8) {
+    WriteText(STD_ERROR_HANDLE, stderr, utf8);
+    std::fflush(stderr);
+}
+
+bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+bool StandardErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
+bool StandardInputIsTerminal() { return IsConsole(STD_INPUT_HANDLE); }
+
+bool AskTerminal(std::string_view prompt, bool secret, std::string& answer) {
+    if (!StandardInputIsTerminal()) return false;
+    WriteTextError(prompt);
+    std::wstring line;
+    for (;;) {
+        const wint_t key = secret ? _getwch() : _getwche();
+        if (key == L'\r' || key == L'\n') break;
+        if (key == 3 || key == WEOF) return false;  // Ctrl+C or the end of input
+        if (key == 8) {
+            if (!line.empty()) line.pop_back();
+            continue;
+        }
+        if (key == 0 || key == 0xE0) {
+            _getwch();  // the second code of a function or arrow key
+            continue;
+        }
+        line += static_cast<wchar_t>(key);
+    }
+    WriteTextError("\n");
+    answer = Utf8(line.c_str());
+    return true;
+}
+
+}  // namespace platform
