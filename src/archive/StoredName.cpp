@@ -65,7 +65,15 @@ std::string EscapeName(std::string_view name) {
         if (first == '%') {
             escaped += "%25";
         } else if ((n == 1 && IsControl(first)) || !platform::Utf8FromCp932(character, converted) || converted.empty()) {
-            for (const char byte : character) AppendEscaped(escaped, static_cast<unsigned char>(byte));
+            AppendEscaped(escaped, first);
+            // A plain ASCII second byte stays readable; any other is escaped
+            // too, so that it can never act as a separator or a lead byte.
+            if (n == 2) {
+                const auto second = static_cast<unsigned char>(character[1]);
+                if (second == '%') escaped += "%25";
+                else if (second < 0x80 && !IsControl(second) && second != '\\' && second != '/') escaped += character[1];
+                else AppendEscaped(escaped, second);
+            }
         } else {
             escaped += character;
         }

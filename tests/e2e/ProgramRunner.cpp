@@ -64,19 +64,22 @@ std::string Shown(std::string text) {
 }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& folder, const std::string& input, bool windows) {
+                         const std::filesystem::path& folder, const std::string& input, bool windows,
+                         const std::string& environment) {
     const auto inputFile = folder / ".stdin";
     const auto outputFile = folder / ".stdout";
+    const auto errorFile = folder / ".stderr";
     {
         std::ofstream in(inputFile, std::ios::binary);
         in << input;
     }
     std::string command = "cd ";
     command += Quote(folder.string()) + " && ";
+    command += environment + ' ';
     if (windows) command += Quote(Qxdec().launcher) + ' ';
     command += Quote(program);
     for (const auto& arg : args) command += ' ' + Quote(arg);
-    command += " < " + Quote(inputFile.string()) + " > " + Quote(outputFile.string()) + " 2>/dev/null";
+    command += " < " + Quote(inputFile.string()) + " > " + Quote(outputFile.string()) + " 2>" + Quote(errorFile.string());
     const int raw = std::system(command.c_str());
     ProgramResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -85,8 +88,13 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     text << out.rdbuf();
     // A Windows program writes CP932 in text mode: CR LF line ends.
     result.output = MaskElapsedTime(windows ? WithoutCarriageReturns(platform::Utf8FromCp932Lossy(text.str())) : text.str());
+    std::ifstream errors(errorFile, std::ios::binary);
+    std::stringstream errorText;
+    errorText << errors.rdbuf();
+    result.errors = errorText.str();
     std::filesystem::remove(inputFile);
     std::filesystem::remove(outputFile);
+    std::filesystem::remove(errorFile);
     return result;
 }
 

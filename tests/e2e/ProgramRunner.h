@@ -9,6 +9,7 @@ namespace test {
 struct ProgramResult {
     int status = -1;
     std::string output;  // standard output, UTF-8, with elapsed times masked as "T.TT"
+    std::string errors;  // standard error, as written
 };
 
 // The qxdec under test: the native build, or the Windows build run under
@@ -26,10 +27,12 @@ std::string Sep();
 std::string Shown(std::string text);
 
 // Runs program (through the launcher of qxdec when windows) with args in
-// folder, feeding input on standard input. The output of a Windows program
-// is CP932 and is turned into UTF-8.
+// folder, feeding input on standard input; environment is put before the
+// command ("NAME=value ..."). The output of a Windows program is CP932 and
+// is turned into UTF-8.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& folder, const std::string& input = "", bool windows = false);
+                         const std::filesystem::path& folder, const std::string& input = "", bool windows = false,
+                         const std::string& environment = "");
 
 // The banner as qxdec prints it, UTF-8.
 std::string BannerUtf8();

@@ -225,3 +225,18 @@ TEST_F(QxdecProgram, DriveLetterOutputFolderOnWindows) {
 }
 
 }  // namespace
+
+namespace {
+
+// Control characters never reach the console or a file name: they are shown
+// and written as %XX, and "%" of such a name as %25.
+TEST_F(QxdecProgram, EscapesControlCharactersInNames) {
+    Archive("c.qx1", {{"a\x1b[2J%\x07.txt", 0, test::Bytes("bell")}});
+    const auto r = Decode({"c.qx1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(Contains(r.output, "OutFile(1/1): a%1B[2J%25%07.txt (4 byte)\n")) << r.output;
+    EXPECT_FALSE(Contains(r.output, "\x1b"));
+    EXPECT_EQ(Read("a%1B[2J%25%07.txt"), "bell");
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// qx run as a user runs it: outputs, files and exit statuses.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "e2e/ProgramRunner.h"
+#include "platform/Sha256.h"
+
+namespace {
+
+const std::string kQx = QX_QX_PATH;
+const std::string kSample = std::string(QX_SOURCE_DIR) + "/examples/sample.qx1";
+
+class QxProgram : public ::testing::Test {
+protected:
+    test::TempDir dir;
+
+    test::ProgramResult Qx(const std::vector<std::string>& args, const std::string& environment = "") {
+        return test::RunProgram(kQx, args, dir.Path(), "", false, environment);
+    }
+    // An archive of the tests' own, written as name.qx1 in the folder.
+    std::string Make(const std::string& name, const std::vector<ArchiveEntry>& entries, const std::string& password = "") {
+        ArchiveOptions options;
+        options.password = password;
+        test::WriteArchive(dir.Path() / name, entries, options);
+        return name;
+    }
+    std::vector<uint8_t> File(const std::string& path) { return test::ReadBytes(dir.Path() / path); }
+    bool Exists(const std::string& path) { return std::filesystem::exists(dir.Path() / path); }
+};
+
+TEST_F(QxProgram, ListsAsTextAndAsJson) {
+    const test::ProgramResult text = Qx({"list", kSample});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.output,
+              "         211  1998-06-30T12:00:00Z  readme.txt\n"
+              "          98  1998-06-30T12:00:00Z  docs/notes.txt\n"
+              "        1460  1998-06-30T12:00:00Z  表計算/ソフト一覧.txt\n"
+              "        1769  3 files\n");
+
+    Make("odd.qx1", {{"a\x80z", 0, test::Bytes("x")}});
+    const test::ProgramResult longForm = Qx({"l", "odd.qx1", "--long"});
+    EXPECT_EQ(longForm.output,
+              "           1  1970-01-01T00:00:00Z  0  a%80z  (stored as 61807A)\n"
+              "           1  1 file\n");
+
+    const test::ProgramResult json = Qx({"list", "--json", "--sha256", kSample, "missing.qx1"});
+    EXPECT_EQ(json.status, 2);
+    const size_t split = json.output.find('\n');
+    const auto first = nlohmann::json::parse(json.output.substr(0, split));
+    const auto second = nlohmann::json::parse(json.output.substr(split + 1));
+    EXPECT_EQ(first["files"], 3);
+    const auto& entry = first["entries"][0];
+    EXPECT_EQ(entry["name"], "readme.txt");
+    EXPECT_EQ(entry["stored_name_hex"], "726561646D652E747874");
+    EXPECT_EQ(entry["size"], 211);
+    EXPECT_EQ(entry["mtime"], "1998-06-30T12:00:00Z");
+    EXPECT_EQ(entry["mtime_epoch"], 899208000);
+    EXPECT_EQ(first["entries"][2]["block"], 1);
+    const std::vector<uint8_t> readme = test::ReadBytes(std::string(QX_SOURCE_DIR) + "/examples/sample/readme.txt");
+    platform::Sha256 hash;
+    hash.Update(readme.data(), readme.size());
+    EXPECT_EQ(entry["sha256"], hash.HexDigest());
+    EXPECT_EQ(second["archive"], "missing.qx1");
+    EXPECT_EQ(second["error"], "cannot open or read the file");
+    EXPECT_NE(json.errors.find("qx: missing.qx1: cannot open or read the file"), std::string::npos);
+}
+
+TEST_F(QxProgram, ExtractsBySelectionIntoTheFolder) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> written;
+    };
+    const std::vector<Case> cases = {
+        {{"x", kSample, "-o", "out"}, {"out/readme.txt", "out/docs/notes.txt", "out/表計算/ソフト一覧.txt"}},
+        {{"extract", "-o", "out", kSample, "*.txt"}, {"out/readme.txt"}},
+        {{"extract", kSample, "**/*.txt", "--output=out"}, {"out/docs/notes.txt", "out/表計算/ソフト一覧.txt"}},
+        {{"x", kSample, "docs", "-oout"}, {"out/docs/notes.txt"}},
+        {{"x", kSample, "--strip-components=1", "-o", "out", "-q"}, {"out/notes.txt", "out/ソフト一覧.txt"}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dir.Path() / "out");
+        const test::ProgramResult result = Qx(c.args);
+        EXPECT_EQ(result.status, 0) << c.args[2] << result.errors;
+        size_t files = 0;
+        for (const auto& item : std::filesystem::recursive_directory_iterator(dir.Path() / "out")) {
+            files += item.is_regular_file() ? 1 : 0;
+        }
+        EXPECT_EQ(files, c.written.size()) << c.args[2];
+        for (const std::string& path : c.written) EXPECT_TRUE(Exists(path)) << path;
+    }
+    struct stat st {};
+    ASSERT_EQ(stat((dir.Path() / "out/notes.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 899208000);
+    EXPECT_EQ(File("out/notes.txt"), test::ReadBytes(std::string(QX_SOURCE_DIR) + "/examples/sample/docs/notes.txt"));
+
+    const test::ProgramResult none = Qx({"x", kSample, "nothing*", "-o", "out"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.errors.find("no entry matches nothing*"), std::string::npos);
+}
+
+TEST_F(QxProgram, OverwritePoliciesWithoutATerminal) {
+    Make("a.qx1", {{"f.txt", 900000000, test::Bytes("archived")}});
+    test::WriteBytes(dir.Path() / "f.txt", test::Bytes("mine"));
+    // With no terminal to ask, "ask" keeps the file, as "never" does.
+    for (const char* policy : {"--overwrite=ask", "--overwrite=never"}) {
+        const test::ProgramResult kept = Qx({"x", "a.qx1", policy});
+        EXPECT_EQ(kept.status, 0);
+        EXPECT_EQ(File("f.txt"), test::Bytes("mine"));
+        EXPECT_EQ(kept.errors, "a.qx1: 0 files (0 bytes) extracted to ., 1 existing kept\n");
+    }
+    EXPECT_EQ(Qx({"x", "a.qx1", "--overwrite", "always"}).status, 0);
+    EXPECT_EQ(File("f.txt"), test::Bytes("archived"));
+    const test::ProgramResult same = Qx({"x", "a.qx1", "--overwrite=always", "--skip-identical"});
+    EXPECT_EQ(same.errors, "a.qx1: 0 files (0 bytes) extracted to ., 1 existing kept\n");
+    EXPECT_EQ(Qx({"x", "a.qx1", "--overwrite=sometimes"}).status, 1);
+}
+
+TEST_F(QxProgram, RefusesUnsafeArchivesAndMissingPasswords) {
+    Make("evil.qx1", {{"fine.txt", 0, test::Bytes("a")}, {"..\\escape.txt", 0, test::Bytes("b")}});
+    const test::ProgramResult evil = Qx({"x", "evil.qx1", "-o", "out"});
+    EXPECT_EQ(evil.status, 2);
+    EXPECT_NE(evil.errors.find("\"../escape.txt\" would lead outside the output folder; nothing extracted"),
+              std::string::npos);
+    EXPECT_FALSE(Exists("out/fine.txt"));
+    EXPECT_FALSE(Exists("escape.txt"));
+
+    Make("locked.qx1", {{"s.txt", 0, test::Bytes("secret")}}, "pw");
+    const test::ProgramResult missing = Qx({"cat", "locked.qx1", "s.txt"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.errors.find("protected by a password"), std::string::npos);
+    EXPECT_EQ(Qx({"cat", "locked.qx1", "s.txt", "-p", "no"}).status, 2);
+    EXPECT_EQ(Qx({"cat", "locked.qx1", "s.txt", "-p", "pw"}).output, "secret");
+    EXPECT_EQ(Qx({"cat", "locked.qx1", "s.txt"}, "QX_PASSWORD=pw").output, "secret");
+    test::WriteBytes(dir.Path() / "pwfile", test::Bytes("pw\n"));
+    EXPECT_EQ(Qx({"cat", "--password-file=pwfile", "locked.qx1", "s.txt"}).output, "secret");
+}
+
+TEST_F(QxProgram, TestsAndCatsWithStatuses) {
+    ArchiveOptions options;
+    std::vector<uint8_t> bytes = BuildArchive({{"big", 0, test::RandomBytes(20000, 3, 9)}}, options);
+    bytes.resize(bytes.size() - 500);
+    test::WriteBytes(dir.Path() / "cut.qx1", bytes);
+    const test::ProgramResult tested = Qx({"t", kSample, "cut.qx1"});
+    EXPECT_EQ(tested.status, 2);
+    EXPECT_EQ(tested.output, kSample + ": OK\ncut.qx1: FAILED: the archive is damaged or cut short\n");
+
+    const test::ProgramResult cat = Qx({"cat", kSample, "docs/notes.txt", "nope", "readme.txt"});
+    EXPECT_EQ(cat.status, 2);
+    const std::string root = std::string(QX_SOURCE_DIR) + "/examples/sample/";
+    std::vector<uint8_t> expected = test::ReadBytes(root + "docs/notes.txt");
+    const std::vector<uint8_t> readme = test::ReadBytes(root + "readme.txt");
+    expected.insert(expected.end(), readme.begin(), readme.end());
+    EXPECT_EQ(test::Bytes(cat.output), expected);
+    EXPECT_NE(cat.errors.find("no entry named nope"), std::string::npos);
+}
+
+TEST_F(QxProgram, CreatesWhatQxencCreatesAndRefusesBadCommandLines) {
+    std::filesystem::create_directories(dir.Path() / "src");
+    test::WriteBytes(dir.Path() / "src/a.txt", test::Bytes("alpha alpha alpha"));
+    ASSERT_EQ(Qx({"create", "-q", "one.qx1", "src"}).status, 0);
+    ASSERT_EQ(test::RunProgram(QX_QXENC_PATH, {"-q", "two.qx1", "src"}, dir.Path()).status, 0);
+    EXPECT_EQ(File("one.qx1"), File("two.qx1"));
+    EXPECT_EQ(Qx({"cat", "one.qx1", "src/a.txt"}).output, "alpha alpha alpha");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"list"}, {"list", "--bogus", kSample}, {"x", kSample, "-o"}, {"cat", kSample}}) {
+        EXPECT_EQ(Qx(args).status, 1) << (args.empty() ? "" : args[0]);
+    }
+    EXPECT_EQ(Qx({"--version"}).output, std::string("qx 1.1.0\n"));
+    EXPECT_EQ(Qx({"extract", "--help"}).status, 0);
+}
+
+}  // namespace
