@@ -7,7 +7,7 @@ PasswordKey DerivePasswordKey(std::string_view password) {
     for (uint32_t i = 0; i < n; ++i) {
         const auto byte = static_cast<uint8_t>(password[i]);
         check = static_cast<uint8_t>(check + ((i & 0xFF) ^ byte));
-        // The byte enters sign-extended, as a signed char of the original.
+        // The byte enters sign-extended, as a signed char.
         const uint32_t t = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(byte))) ^ i;
         a += t;
         b -= t;

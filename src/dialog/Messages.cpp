@@ -10,7 +10,7 @@ namespace {
 constexpr std::array<std::string_view, static_cast<size_t>(Msg::Count)> kSource = {
     "\n qxdec : Quexel Decode Program for Windows95/NT Console\n",
     "       : Version 1.05 (Jun 30 1998)\n",
-    "       : Portable rebuild for Linux and Windows, free software\n",
+    "       : Free software for .qx1 archives on Linux and Windows\n",
     " Illegal Option!! : %s\n\n",
     " usage : A> qxdec [-d|-dOutDirName] [-pPassWord] [-y] [-t] <FileName.qx1>\n"
     "       : A> qxdec FileName.qx1           (ファイル'FileName.qx1'を解凍)\n"

@@ -9,8 +9,8 @@ struct TimeReading {
     int milliseconds = 0;
 };
 
-// Seconds from start to end, counted in milliseconds modulo 2^32 like the
-// original 32-bit arithmetic.
+// Seconds from start to end, counted in milliseconds modulo 2^32 (32-bit
+// arithmetic, so a clock that wraps still gives a short time).
 double ElapsedSeconds(const TimeReading& start, const TimeReading& end);
 
 // The elapsed time as the reports show it ("%2.2f").
