@@ -45,6 +45,8 @@ std::wstring WideLossy(UINT codePage, std::string_view text) {
 
 }  // namespace
 
+std::wstring WideFromUtf8(std::string_view utf8) { return WideLossy(CP_UTF8, utf8); }
+
 bool WideFromCp932(const std::string& text, std::wstring& wide) { return WideFrom(kCp932, text, wide); }
 bool Cp932FromWide(const std::wstring& wide, std::string& text) { return NarrowFrom(kCp932, wide, text, false); }
 

@@ -6,19 +6,10 @@
 #include <system_error>
 
 #include "platform/OutputTree.h"
+#include "platform/win32/WidePath.h"
 
 namespace platform {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    std::wstring wide;
-    if (utf8.empty()) return wide;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (n <= 0) return wide;
-    wide.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
 
 // Owns one file handle.
 class Handle {
@@ -76,12 +67,12 @@ OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::st
                             size_t size, const OutputRequest& request) {
     if (parts.empty()) return OutputResult::Failed;
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(Wide(folder)), ignored);
-    std::wstring path = Wide(folder);
+    std::filesystem::create_directories(std::filesystem::path(WideFromUtf8(folder)), ignored);
+    std::wstring path = WideFromUtf8(folder);
     if (path.empty()) return OutputResult::Failed;
     for (size_t i = 0; i < parts.size(); ++i) {
         if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
-        path += Wide(parts[i]);
+        path += WideFromUtf8(parts[i]);
         const DWORD attributes = GetFileAttributesW(path.c_str());
         const bool last = i + 1 == parts.size();
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -118,7 +109,7 @@ OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::st
 }
 
 std::FILE* OpenUtf8ForReading(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WideFromUtf8(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
     return _wfopen(wide.c_str(), L"rb");

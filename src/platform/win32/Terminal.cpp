@@ -8,18 +8,10 @@
 #include <cstdlib>
 
 #include "platform/Terminal.h"
+#include "platform/win32/WidePath.h"
 
 namespace platform {
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-    std::wstring wide;
-    if (utf8.empty()) return wide;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    wide.resize(static_cast<size_t>(n > 0 ? n : 0));
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
 
 std::string Utf8(const wchar_t* wide) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -37,7 +29,7 @@ bool IsConsole(DWORD which) {
 void WriteText(DWORD which, std::FILE* stream, std::string_view utf8) {
     if (IsConsole(which)) {
         std::fflush(stream);
-        const std::wstring wide = Wide(utf8);
+        const std::wstring wide = WideFromUtf8(utf8);
         DWORD written;
         WriteConsoleW(GetStdHandle(which), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
@@ -58,7 +50,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 std::optional<std::string> EnvironmentVariable(const char* name) {
-    const std::wstring wideName = Wide(name);
+    const std::wstring wideName = WideFromUtf8(name);
     const wchar_t* value = _wgetenv(wideName.c_str());
     if (!value) return std::nullopt;
     return Utf8(value);
