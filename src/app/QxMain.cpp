@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "  test (t)      decode everything and write nothing; OK or the error per archive\n"
     "  cat           write the named entries' bytes to standard output\n"
     "  create (c)    make an archive (the same program as qxenc)\n"
+    "  convert       write the entries into a tar or zip archive\n"
     "\n"
     "Options may stand before or after the operands; -- ends them. Archives protected by a\n"
     "password take -p PASSWORD, --password-file=FILE or the variable QX_PASSWORD; without\n"
@@ -70,6 +71,7 @@ int RunQx(const std::vector<std::string>& args) {
     if (command == "extract" || command == "x") return RunExtract(rest);
     if (command == "test" || command == "t") return RunTest(rest);
     if (command == "cat") return RunCat(rest);
+    if (command == "convert") return RunConvert(rest);
     if (command == "create" || command == "c") return RunCreate(rest);
     platform::WriteTextError("qx: unknown command " + command + "\n" + kUsage);
     return 1;

@@ -5,7 +5,11 @@
 #include "archive/ArchiveStream.h"
 
 namespace {
-constexpr char kMagic[] = "qx010500";
+// The magic "qx010500", kept in two pieces so that the program holds no
+// copy of an archive's first bytes: in a self-extracting file, the first
+// "qx0105" is then the archive's header (the file type rules look for it).
+constexpr char kSignature[] = "qx01";
+constexpr char kVersion[] = "0500";
 }
 
 uint32_t ReadBigEndian32(const unsigned char* b) {
@@ -19,7 +23,7 @@ void WriteBigEndian32(unsigned char* b, uint32_t v) {
     b[3] = static_cast<unsigned char>(v);
 }
 
-bool ArchiveHeader::HasSignature(const unsigned char* bytes) { return std::memcmp(bytes, kMagic, 4) == 0; }
+bool ArchiveHeader::HasSignature(const unsigned char* bytes) { return std::memcmp(bytes, kSignature, 4) == 0; }
 
 ArchiveHeader ArchiveHeader::Parse(const unsigned char* bytes) {
     ArchiveHeader header;
@@ -32,7 +36,8 @@ ArchiveHeader ArchiveHeader::Parse(const unsigned char* bytes) {
 }
 
 void ArchiveHeader::Write(unsigned char* bytes) const {
-    std::memcpy(bytes, kMagic, 8);
+    std::memcpy(bytes, kSignature, 4);
+    std::memcpy(bytes + 4, kVersion, 4);
     bytes[6] = flags;
     bytes[7] = passwordCheck;
     WriteBigEndian32(bytes + 8, static_cast<uint32_t>(totalSize));

@@ -1,0 +1,146 @@
+"""The Python module over the built library, and qx convert read back by
+Python's own tar and zip readers. CTest passes QX1_LIBRARY, QX and QXENC."""
+
+import datetime
+import io
+import os
+import pathlib
+import subprocess
+import sys
+import tarfile
+import tempfile
+import unittest
+import zipfile
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(SOURCE / "python"))
+
+import qx1  # noqa: E402
+
+SAMPLE = SOURCE / "examples" / "sample.qx1"
+SAMPLE_FILES = {
+    "readme.txt": SOURCE / "examples/sample/readme.txt",
+    "docs/notes.txt": SOURCE / "examples/sample/docs/notes.txt",
+    "表計算/ソフト一覧.txt": SOURCE / "examples/sample/表計算/ソフト一覧.txt",
+}
+STORED_TIME = datetime.datetime(1998, 6, 30, 12, 0, tzinfo=datetime.timezone.utc)
+
+
+class ModuleTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.dir = pathlib.Path(self.folder.name)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_lists_and_reads(self):
+        with qx1.open(SAMPLE) as archive:
+            self.assertEqual([e.name for e in archive.entries], list(SAMPLE_FILES))
+            entry = archive.entries[2]
+            self.assertEqual(entry.stored_name, "表計算\\ソフト一覧.txt".encode("cp932"))
+            self.assertEqual(entry.mtime, STORED_TIME)
+            self.assertEqual(entry.block, 1)
+            for name, path in SAMPLE_FILES.items():
+                self.assertEqual(archive.read(name), path.read_bytes())
+            self.assertEqual(archive.read(archive.entries[0]), SAMPLE_FILES["readme.txt"].read_bytes())
+            with self.assertRaises(qx1.NoSuchEntry):
+                archive.read("missing")
+            archive.test()
+
+    def test_passwords(self):
+        source = self.dir / "secret.txt"
+        source.write_bytes(b"secret " * 100)
+        subprocess.run([os.environ["QXENC"], "-q", "-p", "pw", "locked.qx1", "secret.txt"], cwd=self.dir, check=True)
+        with self.assertRaises(qx1.PasswordNeeded):
+            qx1.open(self.dir / "locked.qx1")
+        with self.assertRaises(qx1.WrongPassword) as caught:
+            qx1.open(self.dir / "locked.qx1", password="nope")
+        self.assertEqual(caught.exception.code, -4)
+        with qx1.open(self.dir / "locked.qx1", password="pw") as archive:
+            self.assertEqual(archive.read("secret.txt"), source.read_bytes())
+
+    def test_damaged_and_not_archives(self):
+        data = bytearray(SAMPLE.read_bytes())
+        for i in range(len(data) - 64, len(data)):
+            data[i] ^= 0xA5
+        (self.dir / "damaged.qx1").write_bytes(data)
+        with self.assertRaises(qx1.DamagedArchive):
+            with qx1.open(self.dir / "damaged.qx1") as archive:
+                archive.test()
+        with self.assertRaises(qx1.NotAnArchive):
+            qx1.open(SAMPLE_FILES["readme.txt"])
+        with self.assertRaises(qx1.CannotOpen):
+            qx1.open(self.dir / "missing.qx1")
+
+    def test_extract_refuses_unsafe_names_before_writing(self):
+        with qx1.open(SOURCE / "tests/data/unsafe-name.qx1") as archive:
+            self.assertTrue(archive.entries[1].unsafe)
+            with self.assertRaises(qx1.UnsafeName):
+                archive.extract(self.dir / "out")
+            self.assertFalse((self.dir / "out" / "fine.txt").exists())
+            self.assertFalse((self.dir / "escape.txt").exists())
+            self.assertEqual(archive.extract(self.dir / "out", members=["fine.txt"]),
+                             [str(self.dir / "out" / "fine.txt")])
+        with qx1.open(SAMPLE) as archive:
+            archive.extract(self.dir / "all")
+        for name, path in SAMPLE_FILES.items():
+            written = self.dir / "all" / name
+            self.assertEqual(written.read_bytes(), path.read_bytes())
+            self.assertEqual(written.stat().st_mtime, STORED_TIME.timestamp())
+
+
+@unittest.skipUnless(os.environ.get("QX"), "qx is not given")
+class ConvertTest(unittest.TestCase):
+    """qx convert gives what qx extract gives, read back by Python's and the system's readers."""
+
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.dir = pathlib.Path(self.folder.name)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def qx(self, *args, check=True):
+        return subprocess.run([os.environ["QX"], *map(str, args)], cwd=self.dir, capture_output=True, check=check)
+
+    def test_tar_and_zip_hold_the_entries(self):
+        for suffix in (".tar", ".tar.gz", ".tar.xz", ".tar.zst", ".zip"):
+            target = self.dir / ("out" + suffix)
+            self.qx("convert", SAMPLE, target)
+            if suffix == ".zip":
+                with zipfile.ZipFile(target) as archive:
+                    infos = archive.infolist()
+                    self.assertEqual([i.filename for i in infos], list(SAMPLE_FILES))
+                    for info, (name, path) in zip(infos, SAMPLE_FILES.items()):
+                        if not name.isascii():
+                            self.assertTrue(info.flag_bits & 0x800, "UTF-8 flag")
+                        self.assertEqual(archive.read(info), path.read_bytes())
+                        self.assertEqual(datetime.datetime(*info.date_time), datetime.datetime(1998, 6, 30, 12, 0))
+                continue
+            if suffix == ".tar.zst":
+                listing = subprocess.run(["tar", "-tvf", target], capture_output=True, text=True, check=True).stdout
+                self.assertIn("表計算/ソフト一覧.txt", listing)
+                self.assertIn("1998-06-30", listing)
+                continue
+            with tarfile.open(target) as archive:
+                members = archive.getmembers()
+                self.assertEqual([m.name for m in members], list(SAMPLE_FILES))
+                for member, path in zip(members, SAMPLE_FILES.values()):
+                    self.assertEqual(member.mtime, STORED_TIME.timestamp())
+                    self.assertEqual(archive.extractfile(member).read(), path.read_bytes())
+
+    def test_standard_output_and_refusals(self):
+        result = self.qx("convert", "--format=tar", SAMPLE, "-")
+        with tarfile.open(fileobj=io.BytesIO(result.stdout)) as archive:
+            self.assertEqual(len(archive.getmembers()), 3)
+        self.assertEqual(self.qx("convert", SAMPLE, "out.rar", check=False).returncode, 1)
+        self.assertEqual(self.qx("convert", SAMPLE, "-", check=False).returncode, 1)
+        damaged = self.qx("convert", SOURCE / "README.md", "x.tar", check=False)
+        self.assertEqual(damaged.returncode, 2)
+        self.assertFalse((self.dir / "x.tar").exists())
+        self.assertEqual(os.listdir(self.dir), [])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "qx1.h"
+
+// The formats an archive can be converted to.
+enum class ConvertFormat { Tar, TarGzip, TarXz, TarZstd, Zip };
+
+// The format that a file name's extension asks for, or a format's name
+// (tar, tar.gz, tar.xz, tar.zst, zip); false for any other.
+bool ConvertFormatOf(const std::string& nameOrExtension, bool byExtension, ConvertFormat& format);
+
+// Writes every entry of archive, with its UTF-8 name and time, as a tar or
+// zip through write (which returns false when the bytes cannot be written).
+// Returns QX1_OK, a QX1_ code of the archive, or QX1_E_WRITE; what failed is
+// described in error.
+int ConvertArchive(qx1_archive* archive, ConvertFormat format, const std::function<bool(const void*, size_t)>& write,
+                   std::string& error);
