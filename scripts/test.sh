@@ -11,6 +11,14 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/openssl/evp.h ] || need+=(libssl-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+[ -f /usr/include/archive.h ] || need+=(libarchive-dev)
+[ -x /usr/bin/python3 ] || need+=(python3)
+command -v pkg-config >/dev/null || need+=(pkg-config)
+command -v groff >/dev/null || need+=(groff-base)
+command -v man >/dev/null || need+=(man-db)
+command -v file >/dev/null || need+=(file)
+command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
+command -v objdump >/dev/null || need+=(binutils)
 command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
 command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -40,9 +48,12 @@ windows=(-DQX_WINE="$wine" -DQX_WINDOWS_QXDEC="$PWD/build-win-x86_64/qxdec.exe"
          -DQX_WINDOWS_QXDEC_32="$PWD/build-win-i686/qxdec.exe")
 
 echo "== native build and tests, and the end-to-end tests of the Windows build under wine"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON "${windows[@]}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON -DQX_PYTHON=/usr/bin/python3 "${windows[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== the Debian package, checked from its installed tree"
+scripts/check-package.sh build
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_BUILD_TESTS=ON -DQX_SANITIZE=ON
