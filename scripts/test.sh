@@ -19,6 +19,10 @@ command -v man >/dev/null || need+=(man-db)
 command -v file >/dev/null || need+=(file)
 command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
 command -v objdump >/dev/null || need+=(binutils)
+command -v emcc >/dev/null || need+=(emscripten)
+[ -x /usr/bin/chromium ] || need+=(chromium)
+[ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
+command -v node >/dev/null && command -v npm >/dev/null || need+=(nodejs npm)
 command -v x86_64-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-x86-64-win32)
 command -v i686-w64-mingw32-g++ >/dev/null || need+=(g++-mingw-w64-i686-win32)
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
@@ -40,6 +44,11 @@ for target in i686 x86_64; do
   cmake -S . -B "build-win-$target" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$target.cmake" -DQX_BUILD_TESTS=OFF
   cmake --build "build-win-$target" -j "$jobs"
 done
+echo "== the page (WebAssembly)"
+(cd web && npm ci --no-audit --no-fund)
+emcmake cmake -S . -B build-web
+cmake --build build-web -j "$jobs"
+
 # wine makes its prefix on first use; make it once, before tests run in parallel.
 export WINEDEBUG=-all
 mkdir -p build
@@ -48,7 +57,7 @@ windows=(-DQX_WINE="$wine" -DQX_WINDOWS_QXDEC="$PWD/build-win-x86_64/qxdec.exe"
          -DQX_WINDOWS_QXDEC_32="$PWD/build-win-i686/qxdec.exe")
 
 echo "== native build and tests, and the end-to-end tests of the Windows build under wine"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON -DQX_PYTHON=/usr/bin/python3 "${windows[@]}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON -DQX_PYTHON=/usr/bin/python3 -DQX_WEB_DIR="$PWD/build-web/web" "${windows[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 

@@ -1,0 +1,35 @@
+# The page of web/: the library compiled to WebAssembly with emscripten
+# (emcmake cmake -S . -B build-web), and the page's files beside it in
+# build-web/web/.
+file(GLOB QX_WEB_SOURCES CONFIGURE_DEPENDS
+  src/util/*.cpp src/dialog/*.cpp src/archive/*.cpp src/codec/*.cpp src/extract/*.cpp src/api/*.cpp
+  src/platform/posix/*.cpp src/platform/web/*.cpp)
+# The browser has no iconv: its own decoder serves instead.
+list(FILTER QX_WEB_SOURCES EXCLUDE REGEX "/posix/(Encoding|Sha256|Terminal|ReplacingFile)\\.cpp$")
+
+set(QX_WEB_DIR ${CMAKE_BINARY_DIR}/web)
+add_executable(qx1web ${QX_WEB_SOURCES})
+target_include_directories(qx1web PRIVATE src include)
+target_compile_options(qx1web PRIVATE -Os)
+set_target_properties(qx1web PROPERTIES OUTPUT_NAME qx1 SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${QX_WEB_DIR})
+set(QX_WEB_EXPORTS _malloc _free _qx1_open_memory _qx1_entry_count _qx1_total_size _qx1_test _qx1_strerror
+    _qx1_close _qx1web_name _qx1web_stored _qx1web_stored_size _qx1web_size _qx1web_mtime _qx1web_block
+    _qx1web_flags _qx1web_watch _qx1web_read)
+string(REPLACE ";" "," QX_WEB_EXPORTS "${QX_WEB_EXPORTS}")
+target_link_options(qx1web PRIVATE -Os -sMODULARIZE=1 -sEXPORT_NAME=createQx1 -sENVIRONMENT=web,worker
+  -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0 -sEXPORTED_FUNCTIONS=[${QX_WEB_EXPORTS}]
+  -sEXPORTED_RUNTIME_METHODS=[UTF8ToString,stringToUTF8,lengthBytesUTF8,HEAPU8,HEAP32,HEAPU32])
+# emscripten's JavaScript optimiser needs acorn, which Debian keeps under
+# /usr/share/nodejs, where node does not look by itself.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+set_target_properties(qx1web PROPERTIES CXX_LINKER_LAUNCHER "${CMAKE_CXX_LINKER_LAUNCHER}")
+
+# The page's own files, and fflate (from web/node_modules, npm ci) for the zip.
+set(QX_WEB_FILES web/index.html web/style.css web/app.js web/worker.js)
+set(QX_FFLATE ${CMAKE_SOURCE_DIR}/web/node_modules/fflate/umd/index.js)
+add_custom_target(qx1page ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QX_WEB_FILES} ${QX_WEB_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QX_FFLATE} ${QX_WEB_DIR}/fflate.js
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+  DEPENDS ${QX_WEB_FILES} ${QX_FFLATE}
+  COMMENT "The page's files into ${QX_WEB_DIR}")
