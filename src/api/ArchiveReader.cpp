@@ -193,7 +193,7 @@ int ArchiveReader::ExtractEntry(size_t index, const char* dir, const char* path,
     request.replace = (flags & QX1_REPLACE) != 0;
     request.skipIdentical = (flags & QX1_SKIP_IDENTICAL) != 0;
     request.time = entry.mtime;
-    switch (platform::WriteFileBelow(dir, parts, data, size, request)) {
+    switch (platform::WriteFileBelow(dir, parts, data, size, request).result) {
         case platform::OutputResult::Written:
             return QX1_OK;
         case platform::OutputResult::SkippedExisting:
@@ -204,7 +204,7 @@ int ArchiveReader::ExtractEntry(size_t index, const char* dir, const char* path,
             return QX1_E_IN_THE_WAY;
         case platform::OutputResult::ReadOnly:
             return QX1_E_READ_ONLY;
-        case platform::OutputResult::Failed:
+        default:
             break;
     }
     return QX1_E_WRITE;

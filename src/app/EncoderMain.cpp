@@ -9,6 +9,7 @@
 #include "create/SourceFiles.h"
 #include "dialog/ConsoleDialog.h"
 #include "platform/Process.h"
+#include "platform/Terminal.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
 
@@ -84,10 +85,14 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
     std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions, progress);
     if (archive.empty()) return Failure(console, program, "not enough memory; nothing written");
     if (options.sfxProgram) archive = AppendToProgram(stub, archive);
-    if (!WriteFileAtomically(options.archive, archive)) {
+    if (options.archive == "-") {
+        if (!platform::WriteStandardOutput(archive.data(), archive.size()) || !platform::FlushStandardOutput()) {
+            return Failure(console, program, "standard output cannot be written");
+        }
+    } else if (!WriteFileAtomically(options.archive, archive, options.sfxProgram.has_value())) {
         return Failure(console, program, options.archive + " cannot be written; nothing written");
     }
-    if (!options.quiet) {
+    if (!options.quiet && options.archive != "-") {
         int64_t input = 0;
         for (const ArchiveEntry& entry : entries) input += static_cast<int64_t>(entry.data.size());
         console.Write(options.archive + ": " + FormatThousands(static_cast<int64_t>(entries.size())) + " files, " +

@@ -1,9 +1,11 @@
 #include <exception>
 
 #include "app/QxMain.h"
+#include "platform/Interrupts.h"
 #include "platform/Terminal.h"
 
 int main(int argc, char** argv) {
+    platform::CleanUpOnInterrupt();
     try {
         return RunQx(platform::Utf8Arguments(argc, argv));
     } catch (const std::bad_alloc&) {

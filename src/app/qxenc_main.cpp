@@ -1,11 +1,17 @@
+#include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "app/EncoderMain.h"
 #include "platform/HostConsole.h"
+#include "platform/Interrupts.h"
 #include "platform/Process.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Encode(int argc, char** argv) {
     platform::HostConsole console;
     std::vector<std::string> args;
     std::string refused;
@@ -16,4 +22,19 @@ int main(int argc, char** argv) {
     const int status = RunEncoder(args, console);
     console.Flush();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::CleanUpOnInterrupt();
+    // The last resort: no failure ends the program without a word.
+    try {
+        return Encode(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("qxenc: not enough memory; nothing written\n", stderr);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "qxenc: %s; nothing written\n", failure.what());
+    }
+    return 2;
 }

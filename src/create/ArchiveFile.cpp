@@ -1,20 +1,15 @@
 #include "create/ArchiveFile.h"
 
-#include "extract/OutputFile.h"
+#include "platform/Encoding.h"
 #include "platform/Files.h"
+#include "platform/ReplacingFile.h"
 #include "util/FileHolder.h"
 
-bool WriteFileAtomically(const std::string& target, const std::vector<uint8_t>& bytes) {
-    const std::string temporary = target + ".qxenc-partial";
-    {
-        OutputFile file;
-        if (!file.Open(temporary)) return false;
-        if (file.Write(bytes.data(), bytes.size()) != bytes.size()) return false;  // removed as it closes
-        file.Close();
-    }
-    if (platform::RenameFile(temporary, target)) return true;
-    platform::RemoveFile(temporary);
-    return false;
+bool WriteFileAtomically(const std::string& target, const std::vector<uint8_t>& bytes, bool executable) {
+    std::string host;
+    platform::ReplacingFile file;
+    return platform::Utf8FromCp932(target, host) && file.Open(host, executable) &&
+           file.Write(bytes.data(), bytes.size()) && file.Commit();
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {

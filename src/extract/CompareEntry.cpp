@@ -3,12 +3,13 @@
 
 #include "archive/ArchiveDirectory.h"
 #include "dialog/Messages.h"
+#include "extract/HostParts.h"
+#include "platform/OutputTree.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "util/BufferHolder.h"
 #include "util/FileHolder.h"
 #include "util/FormatThousands.h"
-#include "util/PathParts.h"
 
 namespace {
 
@@ -23,10 +24,22 @@ std::string DateText(int64_t time) {
 }  // namespace
 
 int ArchiveDirectory::CompareEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
-    const PathParts path(outputDir + names[k]);
-    const std::string& full = path.full;
+    const std::string full = outputDir + names[k];
+    // The file is opened without following any link below the output
+    // folder; something there that cannot be opened as a file is a failure.
+    std::string folder;
+    std::vector<std::string> parts;
     platform::FileStatus status;
-    if (!platform::Stat(full, status)) return dialog->AskQuestion(Compose(Msg::CompareMissing, {full}));
+    bool present = false;
+    FileHolder file(HostParts(outputDir, names[k], folder, parts)
+                        ? platform::OpenFileBelow(folder, parts, status, present)
+                        : nullptr);
+    if (!file.Get() && !present) return dialog->AskQuestion(Compose(Msg::CompareMissing, {full}));
+    if (!file.Get()) {
+        compareFailed = true;
+        dialog->ShowMessage(Compose(Msg::CannotOpen, {full}));
+        return 1;
+    }
     if (status.size != sizes[k]) {
         return dialog->AskQuestion(
             Compose(Msg::CompareSize, {full, FormatThousands(status.size), FormatThousands(sizes[k])}));
@@ -44,12 +57,6 @@ int ArchiveDirectory::CompareEntry(const std::string& outputDir, int32_t k, cons
     if (!buffer.Allocate(size)) {
         compareFailed = true;
         dialog->ShowMessage(Compose(Msg::CompareNoMemory, {FormatThousands(status.size)}));
-        return 1;
-    }
-    FileHolder file(platform::OpenForReading(full));
-    if (!file.Get()) {
-        compareFailed = true;
-        dialog->ShowMessage(Compose(Msg::CannotOpen, {full}));
         return 1;
     }
     const size_t read = platform::ReadFile(file.Get(), buffer.Get(), size);

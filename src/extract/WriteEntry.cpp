@@ -1,43 +1,52 @@
 #include "archive/ArchiveDirectory.h"
 #include "dialog/Messages.h"
-#include "extract/OutputFile.h"
-#include "platform/Files.h"
+#include "extract/HostParts.h"
+#include "platform/OutputTree.h"
 #include "util/LeadByte.h"
-#include "util/PathParts.h"
 #include "util/PathSeparator.h"
 
-int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
-    const PathParts output(outputDir + names[k]);
-    const std::string& folder = output.directory;
-    platform::FileStatus status;
-    if (!folder.empty() && !platform::Stat(folder, status)) {
-        // Create the missing folders from the outermost inwards, starting
-        // behind the output directory itself.
-        for (size_t p = outputDir.size(); p < folder.size();) {
-            const auto byte = static_cast<unsigned char>(folder[p]);
-            if (byte == static_cast<unsigned char>(PathSeparator)) {
-                const std::string prefix = folder.substr(0, p);
-                if (!platform::Stat(prefix, status) && !platform::MakeDirectory(prefix)) {
-                    dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {prefix}));
-                    return -1;
-                }
-            }
-            p += IsLeadByte(byte) ? 2 : 1;
-        }
+namespace {
+
+// The output path of the first parts + 1 components of name, for the
+// folder message.
+std::string FolderPrefix(const std::string& outputDir, const std::string& name, size_t parts) {
+    size_t i = 0;
+    for (size_t seen = 0; i < name.size(); i += IsLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1) {
+        if (name[i] == PathSeparator && seen++ == parts) break;
     }
-    OutputFile file;
-    if (!file.Open(output.full)) {
-        dialog->ShowMessage(Compose(Msg::CannotCreateFile, {output.full}));
+    return outputDir + name.substr(0, i);
+}
+
+}  // namespace
+
+int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
+    const std::string full = outputDir + names[k];
+    std::string folder;
+    std::vector<std::string> parts;
+    if (!HostParts(outputDir, names[k], folder, parts)) {
+        dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full}));
         return -1;
     }
-    const auto size = static_cast<size_t>(sizes[k]);
-    if (file.Write(data, size) != size) {
-        dialog->ShowMessage(Compose(Msg::CannotWriteFile, {output.full}));
-        return -1;  // the open file is removed as it goes out of scope
+    platform::OutputRequest request;
+    request.replace = true;  // the user has agreed to replace existing files
+    request.createFolder = false;
+    request.time = times[k];
+    const platform::OutputOutcome outcome =
+        platform::WriteFileBelow(folder, parts, data, static_cast<size_t>(sizes[k]), request);
+    switch (outcome.result) {
+        case platform::OutputResult::Written:
+            if (!outcome.timeSet) dialog->ShowInformation(Compose(Msg::CannotSetTime, {full}));
+            return 0;
+        case platform::OutputResult::FolderFailed:
+            dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {FolderPrefix(outputDir, names[k], outcome.failedPart)}));
+            return -1;
+        case platform::OutputResult::WriteFailed:
+            dialog->ShowMessage(Compose(Msg::CannotWriteFile, {full}));
+            return -1;
+        default:
+            // A link, a folder or a special file in the way, a read-only
+            // file: the file cannot be created there.
+            dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full}));
+            return -1;
     }
-    file.Close();
-    if (!platform::SetFileTime(output.full, times[k])) {
-        dialog->ShowInformation(Compose(Msg::CannotSetTime, {output.full}));
-    }
-    return 0;
 }

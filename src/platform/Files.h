@@ -37,12 +37,4 @@ bool SeekFile(std::FILE* file, int64_t offset, int origin);
 int64_t TellFile(std::FILE* file);
 void CloseFile(std::FILE* file);
 
-// Output files: created or truncated for writing with no other opener
-// allowed while open; a symbolic link in the last place is not followed.
-using OutputHandle = void*;
-OutputHandle CreateOutput(const std::string& path);  // nullptr on failure
-// One write of the whole count; returns the count written.
-size_t WriteOutput(OutputHandle handle, const void* data, size_t count);
-void CloseOutput(OutputHandle handle);
-
 }  // namespace platform

@@ -9,15 +9,33 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+
 namespace platform {
 
 struct OutputRequest {
     bool replace = false;        // replace an existing regular file
     bool skipIdentical = false;  // keep an existing file with the same size, time and bytes
+    bool createFolder = true;    // make the output folder itself when it is missing
     int64_t time = 0;            // modification time to give the file
 };
 
-enum class OutputResult { Written, SkippedExisting, SkippedIdentical, InTheWay, ReadOnly, Failed };
+enum class OutputResult {
+    Written,
+    SkippedExisting,
+    SkippedIdentical,
+    InTheWay,      // a link, or something other than a folder or regular file, at parts[failedPart]
+    ReadOnly,      // the existing file is read-only
+    FolderFailed,  // the folder parts[failedPart] cannot be made
+    CreateFailed,  // the file cannot be created
+    WriteFailed,   // its bytes cannot all be written
+};
+
+struct OutputOutcome {
+    OutputResult result = OutputResult::Written;
+    size_t failedPart = 0;
+    bool timeSet = true;  // false when the file was written but its time could not be set
+};
 
 // Writes data as the file folder/parts[0]/.../parts[n-1], creating folder
 // (when missing) and the folders between. Below folder no symbolic link or
@@ -26,8 +44,14 @@ enum class OutputResult { Written, SkippedExisting, SkippedIdentical, InTheWay, 
 // is renamed over the target only when complete; on any failure it is
 // removed and an existing target is left as it was. A read-only file is
 // never replaced.
-OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
-                            size_t size, const OutputRequest& request);
+OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                             size_t size, const OutputRequest& request);
+
+// Opens the regular file folder/parts... for reading without following any
+// link below folder; status gets its size and time. Null when it cannot be
+// opened; present tells whether anything at all is at that place.
+std::FILE* OpenFileBelow(const std::string& folder, const std::vector<std::string>& parts, FileStatus& status,
+                         bool& present);
 
 // Opens a regular file for reading by its UTF-8 path; null when it cannot
 // be opened or is not a regular file (a folder, a pipe, a device).

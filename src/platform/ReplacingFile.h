@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -8,6 +9,10 @@ namespace platform {
 // A file written under a temporary name beside its target (a UTF-8 path)
 // and renamed onto the target only by Commit. Destroyed without a commit,
 // the temporary file is removed and an existing target stays as it was.
+// A target that is a symbolic link to a regular file is written through
+// (the link stays); an existing file keeps its permission bits; a target
+// that is no regular file (a device, a pipe) is written straight, with no
+// temporary file.
 class ReplacingFile {
 public:
     ReplacingFile() = default;
@@ -15,12 +20,14 @@ public:
     ReplacingFile& operator=(const ReplacingFile&) = delete;
     ~ReplacingFile();
 
-    bool Open(const std::string& target);
+    // executable: a new file gets 0777 less the umask instead of 0666.
+    bool Open(const std::string& target, bool executable = false);
     bool Write(const void* data, size_t size);
     bool Commit();
 
 private:
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // file descriptor or HANDLE
+    bool direct_ = false;        // written straight to the target
     std::string target_;
     std::string temporary_;
 };

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -88,36 +87,5 @@ bool SeekFile(std::FILE* file, int64_t offset, int origin) {
 int64_t TellFile(std::FILE* file) { return ftello(file); }
 
 void CloseFile(std::FILE* file) { std::fclose(file); }
-
-OutputHandle CreateOutput(const std::string& path) {
-    std::string host;
-    if (!HostPath(path, host)) return nullptr;
-    // A file marked read-only (no write permission for anyone) is not
-    // replaced, even by a user whom the system would let write it.
-    struct stat existing {};
-    if (lstat(host.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) {
-        return nullptr;
-    }
-    const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    // Other cooperating openers are kept out while the file is written.
-    flock(fd, LOCK_EX | LOCK_NB);
-    return reinterpret_cast<OutputHandle>(static_cast<intptr_t>(fd) + 1);
-}
-
-size_t WriteOutput(OutputHandle handle, const void* data, size_t count) {
-    const int fd = static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    size_t written = 0;
-    while (written < count) {
-        const ssize_t n = write(fd, bytes + written, count - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
-    }
-    return written;
-}
-
-void CloseOutput(OutputHandle handle) { close(static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1)); }
 
 }  // namespace platform

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/posix/TemporaryFiles.h"
+
 namespace platform {
 namespace {
 
@@ -63,18 +65,46 @@ bool SameBytes(int folder, const char* name, const unsigned char* data, size_t s
     }
 }
 
-// Opens (creating when missing) the folder part below parent, refusing a
-// link or anything else that is not a folder.
-OutputResult OpenFolder(int parent, const std::string& part, Descriptor& child) {
+// Opens the folder part below parent, making it when missing (and make is
+// set), refusing a link or anything else that is not a folder.
+OutputResult OpenFolder(int parent, const std::string& part, bool make, Descriptor& child) {
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     int fd = openat(parent, part.c_str(), flags);
-    if (fd < 0 && errno == ENOENT) {
-        if (mkdirat(parent, part.c_str(), 0777) != 0 && errno != EEXIST) return OutputResult::Failed;
+    if (fd < 0 && errno == ENOENT && make) {
+        if (mkdirat(parent, part.c_str(), 0777) != 0 && errno != EEXIST) return OutputResult::FolderFailed;
         fd = openat(parent, part.c_str(), flags);
     }
-    if (fd < 0) return errno == ELOOP || errno == ENOTDIR ? OutputResult::InTheWay : OutputResult::Failed;
+    if (fd < 0) return errno == ENOENT ? OutputResult::FolderFailed : OutputResult::InTheWay;
     child.Reset(fd);
     return OutputResult::Written;
+}
+
+// Walks from folder to the folder that holds the last part, without
+// following links; outcome tells where it failed.
+bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bool make, bool createFolder,
+            Descriptor& current, OutputOutcome& outcome) {
+    if (createFolder) {
+        // The output folder itself is the user's choice: made when missing,
+        // and followed when it is a link.
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+    }
+    current.Reset(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (current.Get() < 0) {
+        outcome.result = parts.size() > 1 ? OutputResult::FolderFailed : OutputResult::CreateFailed;
+        return false;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        Descriptor child;
+        if (const OutputResult result = OpenFolder(current.Get(), parts[i], make, child);
+            result != OutputResult::Written) {
+            outcome.result = result;
+            outcome.failedPart = i;
+            return false;
+        }
+        current.Reset(child.Release());
+    }
+    return true;
 }
 
 // A new file in folder under a name of its own; -1 when none can be made.
@@ -96,47 +126,90 @@ int CreateTemporary(int folder, std::string& name) {
 
 }  // namespace
 
-OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
-                            size_t size, const OutputRequest& request) {
-    if (parts.empty()) return OutputResult::Failed;
-    // The output folder itself is the user's choice: made when missing, and
-    // followed when it is a link.
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    Descriptor current(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (current.Get() < 0) return OutputResult::Failed;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        Descriptor child;
-        if (const OutputResult result = OpenFolder(current.Get(), parts[i], child); result != OutputResult::Written) {
-            return result;
-        }
-        current.Reset(child.Release());
+OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                             size_t size, const OutputRequest& request) {
+    OutputOutcome outcome;
+    Descriptor current;
+    if (parts.empty()) {
+        outcome.result = OutputResult::CreateFailed;
+        return outcome;
     }
+    if (!WalkTo(folder, parts, true, request.createFolder, current, outcome)) return outcome;
     const char* name = parts.back().c_str();
     const auto* bytes = static_cast<const unsigned char*>(data);
+    outcome.failedPart = parts.size() - 1;
     struct stat existing {};
     if (fstatat(current.Get(), name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISREG(existing.st_mode)) return OutputResult::InTheWay;
+        if (!S_ISREG(existing.st_mode)) {
+            outcome.result = OutputResult::InTheWay;
+            return outcome;
+        }
         if (request.skipIdentical && static_cast<size_t>(existing.st_size) == size &&
             existing.st_mtime == request.time && SameBytes(current.Get(), name, bytes, size)) {
-            return OutputResult::SkippedIdentical;
+            outcome.result = OutputResult::SkippedIdentical;
+            return outcome;
         }
-        if (!request.replace) return OutputResult::SkippedExisting;
-        if ((existing.st_mode & 0222) == 0) return OutputResult::ReadOnly;
+        if (!request.replace) {
+            outcome.result = OutputResult::SkippedExisting;
+            return outcome;
+        }
+        // A file marked read-only (no write permission for anyone) is not
+        // replaced, even by a user whom the system would let write it.
+        if ((existing.st_mode & 0222) == 0) {
+            outcome.result = OutputResult::ReadOnly;
+            return outcome;
+        }
     }
     std::string temporary;
     Descriptor out(CreateTemporary(current.Get(), temporary));
-    if (out.Get() < 0) return OutputResult::Failed;
+    if (out.Get() < 0) {
+        outcome.result = OutputResult::CreateFailed;
+        return outcome;
+    }
+    TemporaryFiles::Add(current.Get(), temporary);
     const timespec times[2] = {{static_cast<time_t>(request.time), 0}, {static_cast<time_t>(request.time), 0}};
     bool ok = WriteAll(out.Get(), bytes, size);
-    ok = futimens(out.Get(), times) == 0 && ok;
+    outcome.timeSet = futimens(out.Get(), times) == 0;
     // Closing reports late write errors on some file systems.
     ok = close(out.Release()) == 0 && ok;
-    if (!ok || renameat(current.Get(), temporary.c_str(), current.Get(), name) != 0) {
+    if (!ok) {
         unlinkat(current.Get(), temporary.c_str(), 0);
-        return OutputResult::Failed;
+        TemporaryFiles::Remove();
+        outcome.result = OutputResult::WriteFailed;
+        return outcome;
     }
-    return OutputResult::Written;
+    if (renameat(current.Get(), temporary.c_str(), current.Get(), name) != 0) {
+        unlinkat(current.Get(), temporary.c_str(), 0);
+        TemporaryFiles::Remove();
+        outcome.result = OutputResult::CreateFailed;
+        return outcome;
+    }
+    TemporaryFiles::Remove();
+    return outcome;
+}
+
+std::FILE* OpenFileBelow(const std::string& folder, const std::vector<std::string>& parts, FileStatus& status,
+                         bool& present) {
+    Descriptor current;
+    OutputOutcome outcome;
+    present = false;
+    if (parts.empty() || !WalkTo(folder, parts, false, false, current, outcome)) {
+        present = outcome.result == OutputResult::InTheWay;
+        return nullptr;
+    }
+    struct stat there {};
+    present = fstatat(current.Get(), parts.back().c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+    Descriptor fd(openat(current.Get(), parts.back().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = fdopen(fd.Get(), "rb");
+    if (!file) return nullptr;
+    fd.Release();
+    status.size = st.st_size;
+    status.modified = st.st_mtime;
+    status.isDirectory = false;
+    return file;
 }
 
 std::FILE* OpenUtf8ForReading(const std::string& path) {

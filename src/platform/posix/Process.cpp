@@ -13,6 +13,12 @@ bool CommandLineArguments(int argc, char** argv, std::vector<std::string>& argum
     for (int i = 0; i < argc; ++i) {
         std::string cp932;
         if (!Cp932FromUtf8(argv[i], cp932)) {
+            // The program's own name only serves to find its file: it is
+            // never refused (the own-executable path is the fallback).
+            if (i == 0) {
+                arguments.push_back(Cp932FromUtf8Lossy(argv[i]));
+                continue;
+            }
             refused = Cp932FromUtf8Lossy(argv[i]);
             return false;
         }

@@ -82,33 +82,4 @@ int64_t TellFile(std::FILE* file) { return _ftelli64(file); }
 
 void CloseFile(std::FILE* file) { std::fclose(file); }
 
-OutputHandle CreateOutput(const std::string& path) {
-    std::wstring wide;
-    if (!WideFromCp932(path, wide)) return nullptr;
-    // A read-only file is never replaced (Windows refuses it too; the check
-    // keeps hosts that would let an administrator through in line).
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return nullptr;
-    }
-    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
-size_t WriteOutput(OutputHandle handle, const void* data, size_t count) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    size_t written = 0;
-    while (written < count) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - written, 0x40000000));
-        DWORD done = 0;
-        WriteFile(static_cast<HANDLE>(handle), bytes + written, chunk, &done, nullptr);
-        if (done == 0) break;
-        written += done;
-    }
-    return written;
-}
-
-void CloseOutput(OutputHandle handle) { CloseHandle(static_cast<HANDLE>(handle)); }
-
 }  // namespace platform

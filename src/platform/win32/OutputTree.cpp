@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -54,7 +55,7 @@ bool SameFile(const std::wstring& path, const void* data, size_t size, int64_t s
     size_t done = 0;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) return false;
+        if (!::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) return false;
         if (got == 0) return done == size;
         if (got > size - done || std::memcmp(chunk, bytes + done, got) != 0) return false;
         done += got;
@@ -63,33 +64,74 @@ bool SameFile(const std::wstring& path, const void* data, size_t size, int64_t s
 
 }  // namespace
 
-OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
-                            size_t size, const OutputRequest& request) {
-    if (parts.empty()) return OutputResult::Failed;
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(WideFromUtf8(folder)), ignored);
-    std::wstring path = WideFromUtf8(folder);
-    if (path.empty()) return OutputResult::Failed;
+// Walks from folder to the last part, checking each place: folders are
+// made when missing (when make is set), and a reparse point (a junction or
+// a symbolic link) is never passed. path ends as the last part's path and
+// attributes as its attributes.
+bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bool make, bool createFolder,
+            std::wstring& path, DWORD& attributes, OutputOutcome& outcome) {
+    path = WideFromUtf8(folder.empty() ? "." : folder);
+    if (createFolder) {
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(path), ignored);
+    }
+    const DWORD top = GetFileAttributesW(path.c_str());
+    if (top == INVALID_FILE_ATTRIBUTES || !(top & FILE_ATTRIBUTE_DIRECTORY)) {
+        outcome.result = parts.size() > 1 ? OutputResult::FolderFailed : OutputResult::CreateFailed;
+        return false;
+    }
     for (size_t i = 0; i < parts.size(); ++i) {
         if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
         path += WideFromUtf8(parts[i]);
-        const DWORD attributes = GetFileAttributesW(path.c_str());
+        attributes = GetFileAttributesW(path.c_str());
         const bool last = i + 1 == parts.size();
+        outcome.failedPart = i;
         if (attributes == INVALID_FILE_ATTRIBUTES) {
-            if (!last && !CreateDirectoryW(path.c_str(), nullptr)) return OutputResult::Failed;
+            if (last) return true;
+            if (!make || !CreateDirectoryW(path.c_str(), nullptr)) {
+                outcome.result = OutputResult::FolderFailed;
+                return false;
+            }
             continue;
         }
-        // Junctions and symbolic links below the output folder are never followed.
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return OutputResult::InTheWay;
-        if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last) return OutputResult::InTheWay;
-        if (!last) continue;
-        if (request.skipIdentical && SameFile(path, data, size, request.time)) return OutputResult::SkippedIdentical;
-        if (!request.replace) return OutputResult::SkippedExisting;
-        if (attributes & FILE_ATTRIBUTE_READONLY) return OutputResult::ReadOnly;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == last) {
+            outcome.result = OutputResult::InTheWay;
+            return false;
+        }
+    }
+    return true;
+}
+
+OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                             size_t size, const OutputRequest& request) {
+    OutputOutcome outcome;
+    std::wstring path;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (parts.empty()) {
+        outcome.result = OutputResult::CreateFailed;
+        return outcome;
+    }
+    if (!WalkTo(folder, parts, true, request.createFolder, path, attributes, outcome)) return outcome;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (request.skipIdentical && SameFile(path, data, size, request.time)) {
+            outcome.result = OutputResult::SkippedIdentical;
+            return outcome;
+        }
+        if (!request.replace) {
+            outcome.result = OutputResult::SkippedExisting;
+            return outcome;
+        }
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            outcome.result = OutputResult::ReadOnly;
+            return outcome;
+        }
     }
     const std::wstring temporary = path + L".qx-part";
     Handle out(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.Get() == INVALID_HANDLE_VALUE) return OutputResult::Failed;
+    if (out.Get() == INVALID_HANDLE_VALUE) {
+        outcome.result = OutputResult::CreateFailed;
+        return outcome;
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     bool ok = true;
     for (size_t done = 0; ok && done < size;) {
@@ -99,13 +141,42 @@ OutputResult WriteFileBelow(const std::string& folder, const std::vector<std::st
         done += written;
     }
     const FILETIME time = FileTimeOf(request.time);
-    ok = SetFileTime(out.Get(), nullptr, &time, &time) && ok;
+    outcome.timeSet = SetFileTime(out.Get(), nullptr, &time, &time) != 0;
     ok = out.Close() && ok;
-    if (!ok || !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!ok) {
         DeleteFileW(temporary.c_str());
-        return OutputResult::Failed;
+        outcome.result = OutputResult::WriteFailed;
+        return outcome;
     }
-    return OutputResult::Written;
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(temporary.c_str());
+        outcome.result = OutputResult::CreateFailed;
+    }
+    return outcome;
+}
+
+std::FILE* OpenFileBelow(const std::string& folder, const std::vector<std::string>& parts, FileStatus& status,
+                         bool& present) {
+    std::wstring path;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    OutputOutcome outcome;
+    present = false;
+    if (parts.empty() || !WalkTo(folder, parts, false, false, path, attributes, outcome)) {
+        present = outcome.result == OutputResult::InTheWay;
+        return nullptr;
+    }
+    present = attributes != INVALID_FILE_ATTRIBUTES;
+    if (!present) return nullptr;
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    struct _stat64 st {};
+    if (!file || _fstat64(_fileno(file), &st) != 0) {
+        if (file) std::fclose(file);
+        return nullptr;
+    }
+    status.size = st.st_size;
+    status.modified = st.st_mtime;
+    status.isDirectory = false;
+    return file;
 }
 
 std::FILE* OpenUtf8ForReading(const std::string& path) {

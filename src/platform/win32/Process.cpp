@@ -21,6 +21,12 @@ bool CommandLineArguments(int, char**, std::vector<std::string>& arguments, std:
             const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
             utf8.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
             if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+            // The program's own name only serves to find its file: it is
+            // never refused (the module's own path is the fallback).
+            if (i == 0) {
+                arguments.push_back(Cp932FromUtf8Lossy(utf8));
+                continue;
+            }
             refused = Cp932FromUtf8Lossy(utf8);
             ok = false;
             break;
