@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "util/LeadByte.h"
 #include "util/PathSeparator.h"
 
 CommandLine ParseOptions(const std::vector<std::string>& args, const AskFolder& askFolder) {
@@ -29,6 +30,11 @@ CommandLine ParseOptions(const std::vector<std::string>& args, const AskFolder& 
 }
 
 std::string CompleteFolder(const std::string& folder) {
-    if (!folder.empty() && folder.back() == PathSeparator) return folder;
-    return folder + PathSeparator;
+    // The last character, under the lead-byte rule: the 0x5C that ends 表
+    // is no separator.
+    bool endsInSeparator = false;
+    for (size_t i = 0; i < folder.size(); i += IsLeadByte(static_cast<unsigned char>(folder[i])) ? 2 : 1) {
+        endsInSeparator = folder[i] == PathSeparator;
+    }
+    return endsInSeparator ? folder : folder + PathSeparator;
 }

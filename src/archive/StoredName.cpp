@@ -1,6 +1,10 @@
 #include "archive/StoredName.h"
 
+#include <cctype>
+
 #include "platform/Encoding.h"
+#include "platform/Files.h"
+#include "util/PathSeparator.h"
 #include "util/LeadByte.h"
 
 namespace {
@@ -37,19 +41,46 @@ std::string NormaliseSeparators(std::string_view name, char separator) {
     return result;
 }
 
-bool IsSafeName(const std::string& name, char separator) {
-    if (name.empty() || name[0] == separator) return false;
-    size_t componentStart = 0;
-    for (size_t i = 0; i <= name.size(); ++i) {
-        if (i == name.size() || name[i] == separator) {
-            if (name.compare(componentStart, i - componentStart, "..") == 0) return false;
-            componentStart = i + 1;
+namespace {
+
+// A Windows device name, also with an extension: CON, CON.txt, com1.log.
+bool IsDeviceName(std::string_view component) {
+    std::string base(component.substr(0, component.find('.')));
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (base == device) return true;
+    }
+    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+           base[3] <= '9';
+}
+
+}  // namespace
+
+NameFault CheckStoredName(const std::string& name, char separator, bool windowsRules) {
+    if (name.empty()) return NameFault::Empty;
+    if (name[0] == separator) return NameFault::Absolute;
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) return NameFault::Drive;
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size();) {
+        if (i < name.size() && name[i] != separator) {
+            if (windowsRules && name[i] == ':') return NameFault::Colon;
+            i += IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size() ? 2 : 1;
             continue;
         }
-        if (name[i] == ':') return false;
-        if (IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) ++i;
+        const std::string_view component(name.data() + start, i - start);
+        if (component == "..") return NameFault::ParentFolder;
+        if (!platform::NameComponentFits(std::string(component))) return NameFault::TooLong;
+        if (windowsRules && !component.empty() && component != ".") {
+            if (component.back() == '.' || component.back() == ' ') return NameFault::TrailingDotOrSpace;
+            if (IsDeviceName(component)) return NameFault::DeviceName;
+        }
+        start = ++i;
     }
-    return true;
+    return NameFault::None;
+}
+
+bool IsSafeName(const std::string& name, char separator) {
+    return CheckStoredName(name, separator, separator == '\\' && PathSeparator == '\\') == NameFault::None;
 }
 
 std::string EscapeName(std::string_view name) {

@@ -14,6 +14,23 @@ std::string NormaliseSeparators(std::string_view name, char separator);
 // separator is never taken into a character.
 std::string EscapeName(std::string_view name);
 
-// True when a normalised name stays inside the output folder: not empty,
-// relative, no drive prefix or ':' and no ".." component.
+// What makes a normalised name unusable as an output path.
+enum class NameFault {
+    None,
+    Empty,
+    Absolute,            // starts with a separator
+    Drive,               // a letter and ':' in front
+    ParentFolder,        // a ".." component
+    Colon,               // ':' elsewhere (Windows: alternate data streams)
+    DeviceName,          // CON, NUL, COM1, ... (Windows)
+    TrailingDotOrSpace,  // a component ending so (Windows drops them)
+    TooLong,             // a component longer than the host allows
+};
+
+// Checks a normalised name. windowsRules adds the faults that only Windows
+// has (':', device names, trailing dots and spaces); a drive prefix, ".."
+// and absolute names are faults everywhere.
+NameFault CheckStoredName(const std::string& name, char separator, bool windowsRules);
+
+// True when the name has no fault on this host.
 bool IsSafeName(const std::string& name, char separator);

@@ -58,6 +58,12 @@ enum class Msg {
     CompareDate,
     CompareContent,
     CompareNoMemory,
+    NameEmpty,
+    NameDrive,
+    NameColon,
+    NameDevice,
+    NameTrailingDotOrSpace,
+    NameTooLong,
     Count
 };
 

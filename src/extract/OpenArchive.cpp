@@ -51,11 +51,28 @@ int ExtractJob::OpenArchive(const std::string& path) {
             return Fail(Text(Msg::NoSuchDataExtract));
     }
     directory = loaded.directory.get();
-    // A name that would lead outside the output folder refuses the whole
-    // archive before anything is written.
+    // A name that would lead outside the output folder, or that the host
+    // cannot hold, refuses the whole archive before anything is written.
     for (int32_t i = 0; i < directory->count; ++i) {
-        if (!IsSafeName(directory->names[i], PathSeparator)) {
-            return Fail(Compose(Msg::UnsafeName, {directory->names[i]}));
+        const std::string& name = directory->names[i];
+        switch (CheckStoredName(name, PathSeparator, PathSeparator == '\\')) {
+            case NameFault::None:
+                continue;
+            case NameFault::Empty:
+                return Fail(Text(Msg::NameEmpty));
+            case NameFault::Drive:
+                return Fail(Compose(Msg::NameDrive, {name}));
+            case NameFault::Colon:
+                return Fail(Compose(Msg::NameColon, {name}));
+            case NameFault::DeviceName:
+                return Fail(Compose(Msg::NameDevice, {name}));
+            case NameFault::TrailingDotOrSpace:
+                return Fail(Compose(Msg::NameTrailingDotOrSpace, {name}));
+            case NameFault::TooLong:
+                return Fail(Compose(Msg::NameTooLong, {name}));
+            case NameFault::Absolute:
+            case NameFault::ParentFolder:
+                return Fail(Compose(Msg::UnsafeName, {name}));
         }
     }
     return 0;

@@ -30,6 +30,10 @@ bool RenameFile(const std::string& source, const std::string& target);
 // Names in a folder (without "." and ".."), sorted bytewise; false when it cannot be read.
 bool ListDirectory(const std::string& path, std::vector<std::string>& names);
 
+// True when one component of a path (CP932) is short enough for the host's
+// file names (255 bytes of UTF-8 on POSIX, 255 UTF-16 units on Windows).
+bool NameComponentFits(const std::string& component);
+
 // fopen(path, "rb"), fread, fseek, fclose.
 std::FILE* OpenForReading(const std::string& path);
 size_t ReadFile(std::FILE* file, void* buffer, size_t count);

@@ -109,8 +109,19 @@ TEST_F(OpenArchiveTest, NamesAreNormalisedUnderTheLeadByteRule) {
 }
 
 TEST(StoredName, NamesThatStayInsideTheFolder) {
-    for (const char* name : {"a/..b/c..", "\x95\x2f", "x"}) EXPECT_TRUE(IsSafeName(name, '/')) << name;
+    for (const char* name : {"a/..b/c..", "\x95\x2f", "x", "12:30 notes.txt", "con.txt"}) {
+        EXPECT_TRUE(IsSafeName(name, '/')) << name;
+    }
     for (const char* name : {"../x", "a/../../x", "/x", "C:x", "a/..", ""}) EXPECT_FALSE(IsSafeName(name, '/')) << name;
+    // The faults that only Windows has, checked with its rules on any host.
+    const std::pair<const char*, NameFault> windows[] = {
+        {"12:30.txt", NameFault::Colon},       {"a\\CON", NameFault::DeviceName},
+        {"nul.txt", NameFault::DeviceName},    {"com9\\x", NameFault::DeviceName},
+        {"CONOUT$", NameFault::DeviceName},    {"dir.\\x", NameFault::TrailingDotOrSpace},
+        {"x ", NameFault::TrailingDotOrSpace}, {"com10", NameFault::None},
+        {"console.txt", NameFault::None},      {"D:x", NameFault::Drive},
+    };
+    for (const auto& [name, fault] : windows) EXPECT_EQ(CheckStoredName(name, '\\', true), fault) << name;
 }
 
 }  // namespace

@@ -77,6 +77,8 @@ TEST_F(QxdecProgram, OneDamagedArchiveAmongTwoGivesTwoAndTheOtherIsExtracted) {
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Contains(r.output, "QX Message: \nファイル(bad.qx1)はＱＸ圧縮されているファイルではありません。"));
     EXPECT_TRUE(Contains(r.output, "QX Message: \nファイル(missing.qx1)が入力(fopen)できません。\n処理を中止します。\n"));
+    std::filesystem::create_directories(dir.Path() / "folder.qx1");
+    EXPECT_TRUE(Contains(Decode({"folder.qx1"}).output, "ファイル(folder.qx1)が入力(fopen)できません。"));
     EXPECT_EQ(Read("g.txt"), "good");
 }
 
@@ -164,6 +166,10 @@ TEST_F(QxdecProgram, OutputFolderOption) {
     std::filesystem::create_directories(dir.Path() / "out");
     EXPECT_EQ(Decode({"-dout", "o.qx1"}).status, 0);
     EXPECT_EQ(Read("out/f.txt"), "x");
+    // A folder whose last byte is the 0x5C of 表 still gets its separator.
+    std::filesystem::create_directories(dir.Path() / "表");
+    EXPECT_EQ(Decode({"-d表", "o.qx1"}).status, 0);
+    EXPECT_EQ(Read("表/f.txt"), "x");
     const auto typed = Decode({"-d", "o.qx1"}, "out/typed\n");
     EXPECT_TRUE(Contains(typed.output, "QX InputDirName:\n解凍ファイルの出力フォルダを選んでください。?:"));
     EXPECT_EQ(typed.status, 2);  // the typed folder does not exist

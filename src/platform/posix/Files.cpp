@@ -73,9 +73,21 @@ bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
     return ok;
 }
 
+bool NameComponentFits(const std::string& component) {
+    std::string host;
+    return !HostPath(component, host) || host.size() <= 255;
+}
+
 std::FILE* OpenForReading(const std::string& path) {
     std::string host;
-    return HostPath(path, host) ? std::fopen(host.c_str(), "rb") : nullptr;
+    std::FILE* file = HostPath(path, host) ? std::fopen(host.c_str(), "rb") : nullptr;
+    // A folder opens on POSIX but cannot be read: it is not a file to open.
+    struct stat st {};
+    if (file && (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 size_t ReadFile(std::FILE* file, void* buffer, size_t count) { return std::fread(buffer, 1, count, file); }

@@ -69,6 +69,11 @@ bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
     return ok;
 }
 
+bool NameComponentFits(const std::string& component) {
+    std::wstring wide;
+    return !WideFromCp932(component, wide) || wide.size() <= 255;
+}
+
 std::FILE* OpenForReading(const std::string& path) {
     std::wstring wide;
     return WideFromCp932(path, wide) ? _wfopen(wide.c_str(), L"rb") : nullptr;
