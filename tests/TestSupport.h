@@ -57,12 +57,14 @@ public:
     void Flush() override { output += "<flush>"; }
     int ReadKey() override;
     void DiscardLine() override { ++discards; }
+    void EndKeys() override { ++keyRunsEnded; }
     bool ReadLine(std::string& line, size_t limit) override;
 
     std::string output;
     std::deque<int> keys;
     std::deque<std::string> lines;
     int discards = 0;
+    int keyRunsEnded = 0;
 };
 
 // A dialogue that records every call as one line and answers from a script.

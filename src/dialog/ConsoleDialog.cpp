@@ -41,6 +41,11 @@ int ConsoleDialog::AskQuestion(const std::string& text) {
 
 std::string ConsoleDialog::InputPassword(const std::string& prompt) {
     if (settings_.presetPassword) return *settings_.presetPassword;
+    // The console reads keys in raw mode until the entry ends, however it ends.
+    struct KeysEnd {
+        ConsoleIo& console;
+        ~KeysEnd() { console.EndKeys(); }
+    } keysEnd{console_};
     console_.Write(Text(Msg::HeaderPassword));
     console_.Write(prompt);
     console_.Write(Text(Msg::PromptSuffix));

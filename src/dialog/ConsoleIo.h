@@ -15,6 +15,8 @@ public:
     virtual int ReadKey() = 0;
     // Drops what is left of the typed line after the password's Enter key.
     virtual void DiscardLine() = 0;
+    // Ends a run of ReadKey calls: a terminal echoes and edits lines again.
+    virtual void EndKeys() {}
     // One whole line without its newline; at most limit bytes are kept,
     // the rest of the line is consumed. False at end of input.
     virtual bool ReadLine(std::string& line, size_t limit) = 0;

@@ -12,9 +12,12 @@ public:
     int ReadKey() override;
     void DiscardLine() override;
     bool ReadLine(std::string& line, size_t limit) override;
+    void EndKeys() override;
+    ~HostConsole() override { EndKeys(); }
 
 private:
     std::string pendingKeys_;  // CP932 bytes of a key already read
+    bool raw_ = false;         // the terminal is in raw mode for a run of keys
 };
 
 }  // namespace platform

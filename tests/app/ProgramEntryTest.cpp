@@ -68,8 +68,10 @@ TEST(ProgramEntry, OptionsApplyWhereverTheyStand) {
 
 TEST(ProgramEntry, FolderCompletion) {
     EXPECT_EQ(Enter({"-d/tmp/out/", "a"}).handOver.outputDir, "/tmp/out/");
-    // The last byte is looked at as a plain byte.
-    EXPECT_EQ(Enter({"-d\x95/", "a"}).handOver.outputDir, "\x95/");
+    // The last character is looked at under the lead-byte rule: a second
+    // byte that equals the separator does not end the folder.
+    EXPECT_EQ(Enter({"-d\x95/", "a"}).handOver.outputDir, "\x95//");
+    EXPECT_EQ(Enter({"-d\x95\x40/", "a"}).handOver.outputDir, "\x95\x40/");
     EXPECT_EQ(Enter({"-dx", "-dy", "a"}).handOver.outputDir, "y/");
 }
 

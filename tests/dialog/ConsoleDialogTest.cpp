@@ -73,8 +73,11 @@ TEST_F(ConsoleDialogTest, PasswordKeys) {
     for (const KeyCase& c : cases) {
         console.output.clear();
         console.keys.assign(c.keys.begin(), c.keys.end());
+        console.keyRunsEnded = 0;
         EXPECT_EQ(dialog.InputPassword("P"), c.password) << c.what;
         EXPECT_EQ(console.output, "QX InputPassword:\nP?:" + c.screen) << c.what;
+        // However the entry ends, the terminal leaves raw mode once.
+        EXPECT_EQ(console.keyRunsEnded, 1) << c.what;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/Encoding.h"
+#include "platform/posix/TemporaryFiles.h"
 
 namespace platform {
 namespace {
@@ -48,19 +49,22 @@ int HostConsole::ReadKey() {
     if (pendingKeys_.empty()) {
         std::fflush(stdout);
         const bool terminal = isatty(STDIN_FILENO);
+        // Raw mode stays on for the whole run of keys, so that no key typed
+        // between two reads is echoed; EndKeys (or an interrupt) ends it.
         termios saved {};
-        if (terminal && tcgetattr(STDIN_FILENO, &saved) == 0) {
+        if (terminal && !raw_ && tcgetattr(STDIN_FILENO, &saved) == 0) {
             termios raw = saved;
             raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
             raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL);
             raw.c_cc[VMIN] = 1;
             raw.c_cc[VTIME] = 0;
+            TerminalState::Remember(saved);
             tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+            raw_ = true;
         }
         int key = ReadInputByte();
         std::string character;
         if (key >= 0x80) character = ReadUtf8Rest(key);
-        if (terminal) tcsetattr(STDIN_FILENO, TCSANOW, &saved);
         if (key < 0) return -1;
         if (key < 0x80) {
             // Terminals send DEL for the backspace key.
@@ -71,6 +75,12 @@ int HostConsole::ReadKey() {
     const auto key = static_cast<unsigned char>(pendingKeys_.front());
     pendingKeys_.erase(0, 1);
     return key;
+}
+
+void HostConsole::EndKeys() {
+    if (!raw_) return;
+    TerminalState::Restore();
+    raw_ = false;
 }
 
 void HostConsole::DiscardLine() {

@@ -16,9 +16,12 @@ volatile sig_atomic_t enabled = 0;
 volatile sig_atomic_t active = 0;
 int folderDescriptor = AT_FDCWD;
 char temporaryName[PATH_MAX + 1];
+volatile sig_atomic_t terminalRaw = 0;
+termios savedTerminal;
 
 void RemoveAndEnd(int signal) {
     if (active) unlinkat(folderDescriptor, temporaryName, 0);
+    if (terminalRaw) tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
     ::signal(signal, SIG_DFL);
     raise(signal);
 }
@@ -49,4 +52,20 @@ void Add(int folder, const std::string& name) {
 void Remove() { active = 0; }
 
 }  // namespace TemporaryFiles
+
+namespace TerminalState {
+
+void Remember(const termios& saved) {
+    terminalRaw = 0;
+    savedTerminal = saved;
+    terminalRaw = 1;
+}
+
+void Restore() {
+    if (!terminalRaw) return;
+    tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    terminalRaw = 0;
+}
+
+}  // namespace TerminalState
 }  // namespace platform

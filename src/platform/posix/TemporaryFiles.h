@@ -1,6 +1,11 @@
 #pragma once
 
+#include <termios.h>
+
 #include <string>
+
+// What an interrupt must undo before the program ends: the temporary file
+// of an output being written, and a terminal left in raw mode.
 
 namespace platform::TemporaryFiles {
 
@@ -12,3 +17,12 @@ void Add(int folder, const std::string& name);
 void Remove();
 
 }  // namespace platform::TemporaryFiles
+
+namespace platform::TerminalState {
+
+// The terminal's settings before raw mode, restored by Restore or by an
+// interrupt.
+void Remember(const termios& saved);
+void Restore();
+
+}  // namespace platform::TerminalState

@@ -45,12 +45,20 @@ int HostConsole::ReadKey() {
         return c == EOF ? -1 : c;
     }
     const wint_t key = _getwch();
+    if (key == 0 || key == 0xE0) {
+        // A function or arrow key: the prefix and its code, as _getch gives them.
+        pendingKeys_ = std::string(1, static_cast<char>(_getwch() & 0xFF));
+        return static_cast<int>(key);
+    }
     if (key < 0x80) return static_cast<int>(key);
     std::string cp932;
     if (!Cp932FromWide(std::wstring(1, static_cast<wchar_t>(key)), cp932) || cp932.empty()) return '?';
     pendingKeys_ = cp932.substr(1);
     return static_cast<unsigned char>(cp932[0]);
 }
+
+// The console API reads single keys without a mode to leave.
+void HostConsole::EndKeys() {}
 
 void HostConsole::DiscardLine() {
     if (IsConsole(STD_INPUT_HANDLE)) return;
