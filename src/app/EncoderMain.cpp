@@ -59,7 +59,10 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
     }
     std::vector<ArchiveEntry> entries;
     std::string error;
-    if (!CollectSourceFiles(options.paths, entries, error)) return Failure(console, program, error + "; nothing written");
+    std::vector<std::string> warnings;
+    const bool collected = CollectSourceFiles(options.paths, entries, error, warnings);
+    for (const std::string& warning : warnings) console.Write(program + ": warning: " + warning + "\n");
+    if (!collected) return Failure(console, program, error + "; nothing written");
     // An earlier archive of the same name inside a stored folder is not stored again.
     const std::string self = StoredNameOf(options.archive);
     std::erase_if(entries, [&self](const ArchiveEntry& entry) { return !self.empty() && entry.name == self; });

@@ -14,9 +14,11 @@ bool WriteFileAtomically(const std::string& target, const std::vector<uint8_t>& 
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     platform::FileStatus status;
-    if (!platform::Stat(path, status) || status.isDirectory) return false;
+    if (!platform::Stat(path, status) || !status.isRegular) return false;
     FileHolder file(platform::OpenForReading(path));
     if (!file.Get()) return false;
-    bytes.resize(static_cast<size_t>(status.size));
-    return platform::ReadFile(file.Get(), bytes.data(), bytes.size()) == bytes.size();
+    // One byte more than the size asks for: a file that grew shows it.
+    bytes.resize(static_cast<size_t>(status.size) + 1);
+    bytes.resize(platform::ReadFile(file.Get(), bytes.data(), bytes.size()));
+    return true;
 }

@@ -11,5 +11,6 @@
 // executable.
 bool WriteFileAtomically(const std::string& target, const std::vector<uint8_t>& bytes, bool executable = false);
 
-// Reads a whole file; false when it cannot be read.
+// Reads a whole regular file (as many bytes as it has, up to one more than
+// its size said); false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);

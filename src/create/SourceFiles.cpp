@@ -1,33 +1,65 @@
 #include "create/SourceFiles.h"
 
 #include <climits>
+#include <set>
 
 #include "archive/StoredName.h"
 #include "create/ArchiveFile.h"
 #include "platform/Files.h"
+#include "util/LeadByte.h"
 #include "util/PathSeparator.h"
 
 namespace {
 
+// On POSIX "\\" is an ordinary character, which the archive would take for
+// a separator: the file would come back under another path.
+bool HasBackslash(const std::string& path) {
+    for (size_t i = 0; PathSeparator != '\\' && i < path.size(); i += IsLeadByte(static_cast<unsigned char>(path[i])) ? 2 : 1) {
+        if (path[i] == '\\') return true;
+    }
+    return false;
+}
+
+// Why a path cannot be stored, for the refusal's text.
+std::string NameProblem(const std::string& path) {
+    switch (CheckStoredName(NormaliseSeparators(path, '\\'), '\\', false)) {
+        case NameFault::Absolute:
+            return "is an absolute path; name it relative to the current folder";
+        case NameFault::Drive:
+            return "has a drive prefix; name it relative to the current folder";
+        case NameFault::ParentFolder:
+            return "has a \"..\" component; name it from inside the current folder";
+        case NameFault::TooLong:
+            return "has a name longer than a file name can be";
+        default:
+            return "cannot be stored under this name";
+    }
+}
+
 class Collector {
 public:
-    Collector(std::vector<ArchiveEntry>& entries, std::string& error) : entries_(entries), error_(error) {}
+    Collector(std::vector<ArchiveEntry>& entries, std::string& error, std::vector<std::string>& warnings)
+        : entries_(entries), error_(error), warnings_(warnings) {}
 
-    bool Add(const std::string& path) {
-        platform::FileStatus status;
-        if (!platform::Stat(path, status)) return Fail(path, "cannot be found or read");
-        if (status.isDirectory) {
-            std::vector<std::string> names;
-            if (!platform::ListDirectory(path, names)) return Fail(path, "cannot be listed, or holds a name with no Shift-JIS form");
-            const std::string prefix = path.back() == PathSeparator ? path : path + PathSeparator;
-            for (const std::string& name : names) {
-                if (!Add(prefix + name)) return false;
-            }
-            return true;
+    // Adds path: named on the command line, or found inside a folder.
+    bool Add(const std::string& path, bool named) {
+        platform::FileStatus link;
+        if (!platform::LinkStatus(path, link)) {
+            return named ? Fail(path, "cannot be found") : Skip(path, "disappeared while the folder was read");
         }
+        platform::FileStatus status = link;
+        if (link.isLink && !platform::Stat(path, status)) return Skip(path, "is a link to nothing");
+        if (status.isDirectory) return AddFolder(path, status);
+        if (!status.isRegular) {
+            return named ? Fail(path, "is not a regular file (a device, a pipe or a socket)")
+                         : Skip(path, "is not a regular file (a device, a pipe or a socket)");
+        }
+        if (HasBackslash(path)) return Fail(path, "has a \"\\\" in its name, which archives take for a separator; rename it");
         ArchiveEntry entry;
         entry.name = StoredNameOf(path);
-        if (entry.name.empty()) return Fail(path, "is not a relative path inside the current folder");
+        if (entry.name.empty()) return Fail(path, NameProblem(path));
+        // A file named twice, or inside a folder named too, is stored once.
+        if (!stored_.insert(entry.name).second) return true;
         if (status.size > INT32_MAX) return Fail(path, "is larger than an archive entry can be (2 GiB - 1)");
         // The expanded size counts the directory block too: size, time and name.
         total_ += status.size + 8 + static_cast<int64_t>(entry.name.size()) + 1;
@@ -36,19 +68,47 @@ public:
             return Fail(path, "has a modification time outside the archive's 32-bit range (1901-2038)");
         }
         entry.time = static_cast<int32_t>(status.modified);
-        if (!ReadWholeFile(path, entry.data) || entry.data.size() != static_cast<size_t>(status.size)) return Fail(path, "cannot be read");
+        if (!ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
+        if (entry.data.size() != static_cast<size_t>(status.size)) return Fail(path, "changed while it was read");
         entries_.push_back(std::move(entry));
         return true;
     }
 
 private:
+    bool AddFolder(const std::string& path, const platform::FileStatus& status) {
+        for (const platform::FileStatus& above : folders_) {
+            if (status.inode != 0 && above.device == status.device && above.inode == status.inode) {
+                return Skip(path, "is a link back to a folder that holds it");
+            }
+        }
+        std::vector<std::string> names, refused;
+        if (!platform::ListDirectory(path, names, refused)) return Fail(path, "cannot be listed");
+        const std::string prefix = path.back() == PathSeparator ? path : path + PathSeparator;
+        if (!refused.empty()) {
+            return Fail(prefix + refused.front(), "has a character with no Shift-JIS form (shown as ?), which archives store");
+        }
+        if (names.empty()) return Skip(path, "is an empty folder, not stored: the format has no folders");
+        folders_.push_back(status);
+        for (const std::string& name : names) {
+            if (!Add(prefix + name, false)) return false;
+        }
+        folders_.pop_back();
+        return true;
+    }
     bool Fail(const std::string& path, const std::string& what) {
         error_ = path + " " + what;
         return false;
     }
+    bool Skip(const std::string& path, const std::string& what) {
+        warnings_.push_back(path + " " + what);
+        return true;
+    }
 
     std::vector<ArchiveEntry>& entries_;
     std::string& error_;
+    std::vector<std::string>& warnings_;
+    std::vector<platform::FileStatus> folders_;  // the folders being walked, outermost first
+    std::set<std::string> stored_;
     int64_t total_ = 0;
 };
 
@@ -61,10 +121,11 @@ std::string StoredNameOf(const std::string& path) {
     return name;
 }
 
-bool CollectSourceFiles(const std::vector<std::string>& paths, std::vector<ArchiveEntry>& entries, std::string& error) {
-    Collector collector(entries, error);
+bool CollectSourceFiles(const std::vector<std::string>& paths, std::vector<ArchiveEntry>& entries, std::string& error,
+                        std::vector<std::string>& warnings) {
+    Collector collector(entries, error, warnings);
     for (const std::string& path : paths) {
-        if (path.empty() || !collector.Add(path)) {
+        if (path.empty() || !collector.Add(path, true)) {
             if (error.empty()) error = "an empty path cannot be stored";
             return false;
         }

@@ -6,11 +6,16 @@
 #include "create/ArchiveWriter.h"
 
 // Collects the files named on the command line (folders recursively, in
-// byte order of their names) as archive entries. Stored names are the paths
-// as given, relative, with "\" separators. False with a message naming the
-// path when a path is absolute, has a ".." component, has no CP932 form,
-// cannot be read, or does not fit the format's 32-bit fields.
-bool CollectSourceFiles(const std::vector<std::string>& paths, std::vector<ArchiveEntry>& entries, std::string& error);
+// byte order of their names) as archive entries, each once. Stored names
+// are the paths as given, relative, with "\" separators. Only regular files
+// are stored (also through a link); devices, pipes, sockets, dangling
+// links, links that loop and empty folders met inside folders are skipped
+// with a warning. False with a message naming the path and the reason when
+// a path cannot be stored: absolute, "..", a character with no CP932 form,
+// "\" in a POSIX name, not a regular file, unreadable or changed while read,
+// or beyond the format's 32-bit fields.
+bool CollectSourceFiles(const std::vector<std::string>& paths, std::vector<ArchiveEntry>& entries, std::string& error,
+                        std::vector<std::string>& warnings);
 
 // The stored form of a relative path: host separators become "\" (under the
 // lead-byte rule) and a leading "./" is dropped. Empty when the path is

@@ -15,10 +15,16 @@ struct FileStatus {
     int64_t size = 0;
     int64_t modified = 0;  // seconds since 1970-01-01 UTC
     bool isDirectory = false;
+    bool isRegular = false;  // a regular file (not a folder, device, pipe or socket)
+    bool isLink = false;     // only from LinkStatus: a symbolic link
+    uint64_t device = 0;     // with inode, which file this is (0 where the host does not tell)
+    uint64_t inode = 0;
 };
 
 // _stat: false when the path does not exist or cannot be converted.
 bool Stat(const std::string& path, FileStatus& status);
+// As Stat, but a symbolic link is described itself, not followed.
+bool LinkStatus(const std::string& path, FileStatus& status);
 // _mkdir: creates one folder.
 bool MakeDirectory(const std::string& path);
 // _utime: sets access and modification time.
@@ -27,8 +33,10 @@ bool SetFileTime(const std::string& path, int64_t time);
 bool RemoveFile(const std::string& path);
 // Replaces target by source in one step.
 bool RenameFile(const std::string& source, const std::string& target);
-// Names in a folder (without "." and ".."), sorted bytewise; false when it cannot be read.
-bool ListDirectory(const std::string& path, std::vector<std::string>& names);
+// Names in a folder (without "." and ".."), sorted bytewise; false when it
+// cannot be read. A name with no CP932 form goes to refused (with "?" for
+// what has none) instead.
+bool ListDirectory(const std::string& path, std::vector<std::string>& names, std::vector<std::string>& refused);
 
 // True when one component of a path (CP932) is short enough for the host's
 // file names (255 bytes of UTF-8 on POSIX, 255 UTF-16 units on Windows).

@@ -1,5 +1,6 @@
 // qxenc run as a user runs it, its archives read back by qxdec.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "create/EncoderOptions.h"
@@ -91,7 +92,9 @@ TEST_F(QxencProgram, RefusalsLeaveNothingAndKeepAnExistingArchive) {
         int status;
         const char* says;
     } cases[] = {
-        {{"keep.qx1", (dir.Path() / "src").string()}, 2, "is not a relative path"},
+        {{"keep.qx1", (dir.Path() / "src").string()}, 2, "is an absolute path"},
+        {{"keep.qx1", "src", "fifo"}, 2, "fifo is not a regular file"},
+        {{"keep.qx1", "back\\slash"}, 2, "has a \"\\\" in its name"},
         {{"keep.qx1", "../x"}, 2, "../x"},
         {{"keep.qx1", "missing"}, 2, "missing cannot be found"},
         {{"keep.qx1"}, 1, "no file or folder to add"},
@@ -100,6 +103,8 @@ TEST_F(QxencProgram, RefusalsLeaveNothingAndKeepAnExistingArchive) {
         {{"--sfx=nothere", "keep.qx1", "src"}, 2, "nothere cannot be read"},
         {{"nofolder/keep.qx1", "src"}, 2, "cannot be written"},
     };
+    mkfifo((dir.Path() / "fifo").c_str(), 0644);
+    test::WriteBytes(dir.Path() / "back\\slash", test::Bytes("b"));
     for (const auto& c : cases) {
         const auto r = Qxenc(c.args);
         EXPECT_EQ(r.status, c.status) << c.says;
@@ -109,6 +114,52 @@ TEST_F(QxencProgram, RefusalsLeaveNothingAndKeepAnExistingArchive) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         EXPECT_EQ(entry.path().filename().string().find("partial"), std::string::npos);
     }
+}
+
+// Only regular files are stored, each once; what is skipped is named.
+TEST_F(QxencProgram, SkipsWhatIsNoFileAndStoresEachFileOnce) {
+    mkfifo((dir.Path() / "src/sub/pipe").c_str(), 0644);
+    std::filesystem::create_directories(dir.Path() / "src/empty");
+    std::filesystem::create_symlink(dir.Path() / "nowhere", dir.Path() / "src/dangling");
+    std::filesystem::create_directory_symlink(dir.Path() / "src", dir.Path() / "src/sub/loop");
+    const auto r = Qxenc({"-q", "x.qx1", "src", "src/a.txt"});
+    EXPECT_EQ(r.status, 0) << r.output;
+    for (const char* warning : {"src/sub/pipe is not a regular file", "src/dangling is a link to nothing",
+                                "src/empty is an empty folder, not stored", "src/sub/loop is a link back to a folder"}) {
+        EXPECT_NE(r.output.find(std::string("qxenc: warning: ") + warning), std::string::npos) << r.output;
+    }
+    const auto listed = test::RunProgram(QX_QX_PATH, {"list", "x.qx1"}, dir.Path());
+    EXPECT_EQ(listed.output.find("src/a.txt"), listed.output.rfind("src/a.txt")) << listed.output;
+    EXPECT_TRUE(ExtractsToTheSources("x.qx1"));
+}
+
+// A link as the target is written through; "-" is standard output; a
+// self-extracting program is executable.
+TEST_F(QxencProgram, WritesThroughLinksToStandardOutputAndExecutables) {
+    test::WriteBytes(dir.Path() / "real.qx1", test::Bytes("old"));
+    std::filesystem::permissions(dir.Path() / "real.qx1", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("real.qx1", dir.Path() / "link.qx1");
+    ASSERT_EQ(Qxenc({"-q", "link.qx1", "src"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.qx1"));
+    EXPECT_TRUE(ExtractsToTheSources("real.qx1"));
+    EXPECT_EQ(std::filesystem::status(dir.Path() / "real.qx1").permissions(), std::filesystem::perms(0640));
+    const auto out = Qxenc({"-q", "-", "src"});
+    EXPECT_EQ(test::Bytes(out.output), test::ReadBytes(dir.Path() / "real.qx1"));
+    ASSERT_EQ(Qxenc({"-q", "--sfx=" + kQxdec, "setup", "src"}).status, 0);
+    EXPECT_NE(std::filesystem::status(dir.Path() / "setup").permissions() & std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none);
+}
+
+// The README's command rebuilds the sample archive byte for byte.
+TEST_F(QxencProgram, RebuildsTheSampleArchive) {
+    const std::filesystem::path sample = std::filesystem::path(QX_SOURCE_DIR) / "examples";
+    std::filesystem::copy(sample / "sample", dir.Path() / "sample", std::filesystem::copy_options::recursive);
+    for (const auto& item : std::filesystem::recursive_directory_iterator(dir.Path() / "sample")) {
+        if (item.is_regular_file()) platform::SetFileTime(test::Sjis(item.path().string()), 899208000);
+    }
+    ASSERT_EQ(test::RunProgram(kQxenc, {"-q", "--keep-order", "../rebuilt.qx1", "readme.txt", "docs", "表計算"},
+                               dir.Path() / "sample").status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "rebuilt.qx1"), test::ReadBytes(sample / "sample.qx1"));
 }
 
 TEST_F(QxencProgram, TimesOutsideTheFormatAreRefused) {

@@ -16,15 +16,27 @@ namespace platform {
 
 bool HostPath(const std::string& path, std::string& hostPath) { return Utf8FromCp932(path, hostPath); }
 
-bool Stat(const std::string& path, FileStatus& status) {
+namespace {
+
+bool Describe(const std::string& path, bool follow, FileStatus& status) {
     std::string host;
     struct stat st {};
-    if (!HostPath(path, host) || stat(host.c_str(), &st) != 0) return false;
+    if (!HostPath(path, host) || (follow ? stat(host.c_str(), &st) : lstat(host.c_str(), &st)) != 0) return false;
     status.size = st.st_size;
     status.modified = st.st_mtime;
     status.isDirectory = S_ISDIR(st.st_mode);
+    status.isRegular = S_ISREG(st.st_mode);
+    status.isLink = S_ISLNK(st.st_mode);
+    status.device = st.st_dev;
+    status.inode = st.st_ino;
     return true;
 }
+
+}  // namespace
+
+bool Stat(const std::string& path, FileStatus& status) { return Describe(path, true, status); }
+
+bool LinkStatus(const std::string& path, FileStatus& status) { return Describe(path, false, status); }
 
 bool MakeDirectory(const std::string& path) {
     std::string host;
@@ -50,27 +62,23 @@ bool RenameFile(const std::string& source, const std::string& target) {
     return HostPath(source, from) && HostPath(target, to) && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
+bool ListDirectory(const std::string& path, std::vector<std::string>& names, std::vector<std::string>& refused) {
     std::string host;
     if (!HostPath(path, host)) return false;
     DIR* dir = opendir(host.c_str());
     if (!dir) return false;
     names.clear();
-    bool ok = true;
+    refused.clear();
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         std::string cp932;
-        if (!Cp932FromUtf8(name, cp932)) {
-            ok = false;
-            names.push_back(Cp932FromUtf8Lossy(name));
-            continue;
-        }
-        names.push_back(cp932);
+        if (Cp932FromUtf8(name, cp932)) names.push_back(cp932);
+        else refused.push_back(Cp932FromUtf8Lossy(name));
     }
     closedir(dir);
     std::sort(names.begin(), names.end());
-    return ok;
+    return true;
 }
 
 bool NameComponentFits(const std::string& component) {

@@ -19,6 +19,15 @@ bool Stat(const std::string& path, FileStatus& status) {
     status.size = st.st_size;
     status.modified = st.st_mtime;
     status.isDirectory = (st.st_mode & _S_IFDIR) != 0;
+    status.isRegular = (st.st_mode & _S_IFREG) != 0;
+    return true;
+}
+
+bool LinkStatus(const std::string& path, FileStatus& status) {
+    if (!Stat(path, status)) return false;
+    std::wstring wide;
+    const DWORD attributes = WideFromCp932(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+    status.isLink = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     return true;
 }
 
@@ -47,7 +56,7 @@ bool RenameFile(const std::string& source, const std::string& target) {
            MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
+bool ListDirectory(const std::string& path, std::vector<std::string>& names, std::vector<std::string>& refused) {
     std::wstring wide;
     if (!WideFromCp932(path, wide)) return false;
     if (!wide.empty() && wide.back() != L'\\') wide += L'\\';
@@ -56,17 +65,17 @@ bool ListDirectory(const std::string& path, std::vector<std::string>& names) {
     HANDLE find = FindFirstFileW(wide.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     names.clear();
-    bool ok = true;
+    refused.clear();
     do {
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
         std::string cp932;
-        if (!Cp932FromWide(name, cp932)) ok = false;
-        names.push_back(cp932);
+        if (Cp932FromWide(name, cp932)) names.push_back(cp932);
+        else refused.push_back(cp932);
     } while (FindNextFileW(find, &data));
     FindClose(find);
     std::sort(names.begin(), names.end());
-    return ok;
+    return true;
 }
 
 bool NameComponentFits(const std::string& component) {
