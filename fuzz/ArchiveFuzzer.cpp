@@ -1,39 +1,69 @@
-// libFuzzer target: any bytes as an archive file, opened and decoded in test
-// mode (nothing is written). Build with clang:
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQX_FUZZ=ON && cmake --build build-fuzz --target qxfuzz
-//   mkdir -p /tmp/qxfuzz && build-fuzz/qxfuzz -max_len=4096 -rss_limit_mb=6000 /tmp/qxfuzz fuzz/seeds
+// libFuzzer target: any bytes as an archive file, run through qxdec's job
+// in every mode: test, extract into a private folder, then compare with
+// what was extracted. Build with clang (see the README):
+//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQX_FUZZ=ON && cmake --build build-fuzz
+//   build-fuzz/qxfuzz-archive -max_len=4096 fuzz/seeds
 #include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <filesystem>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "dialog/UserDialog.h"
 #include "extract/ExtractJob.h"
 
 namespace {
 
-// Answers every question yes and gives a fixed password; shows nothing.
+// Gives a fixed password and answers from a script (yes when it runs out);
+// shows nothing.
 class QuietDialog : public UserDialog {
 public:
+    explicit QuietDialog(std::deque<int> answers = {}) : answers_(std::move(answers)) {}
     void ShowMessage(const std::string&) override {}
     void ShowInformation(const std::string&) override {}
-    int AskQuestion(const std::string&) override { return 0; }
+    int AskQuestion(const std::string&) override {
+        if (answers_.empty()) return 0;
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
     std::string InputPassword(const std::string&) override { return "pw"; }
     void BeginProgress(int) override {}
     void ShowStatus(const std::string&) override {}
     int SetProgressRange(int) override { return 0; }
     int UpdateProgress(int) override { return 0; }
+
+private:
+    std::deque<int> answers_;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = std::string(P_tmpdir) + "/qxfuzz-input.qx1";
+    if (!fuzz::WithinBounds(data, size)) return 0;
+    const std::string& folder = fuzz::PrivateFolder();
+    const std::string path = folder + "input.qx1";
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
-    QuietDialog dialog;
-    ExtractJob job(&dialog, std::string(P_tmpdir) + "/qxfuzz-out/");
-    job.Run(path, true);
+    const std::string out = folder + "out/";
+    std::error_code ignored;
+    std::filesystem::remove_all(out, ignored);
+    std::filesystem::create_directories(out, ignored);
+    {
+        QuietDialog dialog;
+        ExtractJob(&dialog, out).Run(path, true);
+    }
+    {
+        QuietDialog dialog;
+        ExtractJob(&dialog, out).Run(path, false);
+    }
+    {
+        // Existing files: do not overwrite, compare, and go on at every difference.
+        QuietDialog dialog({1, 0});
+        ExtractJob(&dialog, out).Run(path, false);
+    }
     return 0;
 }

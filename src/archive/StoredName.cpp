@@ -11,16 +11,21 @@ namespace {
 
 bool IsControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
-// Bytes 0xF0-0xFC start a character of code page 932 too (user-defined and
-// extension characters); one is taken with its second byte unless that is a
-// separator.
+// The characters of a name are split by the lead-byte rule, as every path
+// walk splits them, so that escaping can never move a separator.
 size_t CharacterLength(std::string_view name, size_t i) {
-    const auto byte = static_cast<unsigned char>(name[i]);
-    if (i + 1 >= name.size()) return 1;
-    if (IsLeadByte(byte)) return 2;
-    const auto next = static_cast<unsigned char>(name[i + 1]);
-    const bool trail = next >= 0x40 && next <= 0xFC && next != 0x7F && next != '\\';
-    return byte >= 0xF0 && byte <= 0xFC && trail ? 2 : 1;
+    return IsLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size() ? 2 : 1;
+}
+
+// True when the host's converter would split the name into the same
+// characters as the lead-byte rule: code page 932 also takes 0xF0-0xFC as
+// first bytes, the rule does not.
+bool SplitsAlike(std::string_view name) {
+    for (size_t i = 0; i < name.size(); i += CharacterLength(name, i)) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte >= 0xF0 && byte <= 0xFC) return false;
+    }
+    return true;
 }
 
 void AppendEscaped(std::string& out, unsigned char byte) {
@@ -85,7 +90,7 @@ bool IsSafeName(const std::string& name, char separator) {
 
 std::string EscapeName(std::string_view name) {
     std::string converted;
-    bool plain = platform::Utf8FromCp932(name, converted);
+    bool plain = SplitsAlike(name) && platform::Utf8FromCp932(name, converted);
     for (size_t i = 0; plain && i < name.size(); ++i) plain = !IsControl(static_cast<unsigned char>(name[i]));
     if (plain) return std::string(name);
     std::string escaped;

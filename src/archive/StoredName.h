@@ -10,8 +10,9 @@ std::string NormaliseSeparators(std::string_view name, char separator);
 // The name as the host shows and writes it: every character with no Unicode
 // form, and every control character (below 0x20, and 0x7F), becomes %XX per
 // byte, and then "%" itself becomes %25; a name that needs no escape is
-// returned as it stands. Characters are split by the lead-byte rule, so a
-// separator is never taken into a character.
+// returned as it stands. Characters are split by the lead-byte rule, as
+// every path walk splits them, so a separator is never taken into a
+// character, nor a character's byte taken for a separator.
 std::string EscapeName(std::string_view name);
 
 // What makes a normalised name unusable as an output path.

@@ -26,6 +26,13 @@ public:
     int32_t& Source(unsigned c, unsigned slot) { return entries[c * tableSize + slot].source; }
     int32_t& Length(unsigned c, unsigned slot) { return entries[c * tableSize + slot].length; }
 
+    // A slot as the decoder sees it: one at or above the row's high-water
+    // mark is empty (kEmpty, length 0). Slots are filed in order from 0
+    // until a row wraps (its mark is then N), and nothing writes above the
+    // mark, so only slots below it hold what was filed since Clear.
+    struct Entry;
+    Entry Read(unsigned c, unsigned slot) const;
+
     // Called with (c, slot) after every change of an entry; the decoder
     // needs no notice, the encoder keeps its index of the rows with it.
     struct NoNotice {
@@ -37,7 +44,7 @@ public:
     template <typename Notice = NoNotice>
     void MoveHeadEntry(unsigned c, unsigned slot, Notice notice = {}) {
         const unsigned h = head[c];
-        if (Source(c, h) != kEmpty) {
+        if (Read(c, h).source != kEmpty) {
             Source(c, slot) = Source(c, h);
             Length(c, slot) = Length(c, h);
             notice(c, slot);
@@ -87,3 +94,7 @@ public:
     uint16_t tableSize = 256;
     bool insertEveryPosition = false;
 };
+
+inline ContextTables::Entry ContextTables::Read(unsigned c, unsigned slot) const {
+    return slot < highWater[c] ? entries[c * tableSize + slot] : Entry{kEmpty, 0};
+}

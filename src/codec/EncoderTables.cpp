@@ -67,6 +67,7 @@ void EncoderTables::Reindex(unsigned c, unsigned slot) {
     const int32_t id = static_cast<int32_t>(c * tables.tableSize + slot);
     if (bucketOf[id] < 0) linked.push_back(id);
     Unlink(id);
+    // Called right after the slot was written (before its row's mark moves).
     const int32_t src = tables.Source(c, slot);
     if (src < 0 || src + 1 >= size) return;
     const auto bucket = static_cast<int32_t>(Bucket(c, data[src], data[src + 1]));

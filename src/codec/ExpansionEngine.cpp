@@ -28,14 +28,17 @@ int ExpansionEngine::Expand(int32_t target) {
         } else {
             const unsigned c = area[insertPos];
             unsigned slot;
+            ContextTables::Entry entry;
             if (s < n) {
                 len = int64_t{decoder.DecodeLength()} + 2;
                 slot = tables.SlotFromHead(c, s);
+                entry = tables.Read(c, slot);
             } else {
                 slot = tables.SlotFromHead(c, s - n);
-                len = tables.Length(c, slot);
+                entry = tables.Read(c, slot);
+                len = entry.length;
             }
-            const int32_t src = tables.Source(c, slot);
+            const int32_t src = entry.source;
             if (s >= n) tables.MoveHeadEntry(c, slot);
             if (produced + len > areaSize) return kBeyondArea;
             if (src == ContextTables::kEmpty || src < 0 || src >= areaSize || len <= 0) return kNoSuchData;

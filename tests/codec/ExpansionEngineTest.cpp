@@ -147,10 +147,12 @@ TEST_F(ContextTablesTest, RememberedMatchMovesTheHeadEntry) {
     tables.Source('a', 0) = 5;
     tables.Length('a', 0) = 7;
     tables.head['a'] = 0;
+    tables.highWater['a'] = 256;  // a row that has wrapped
     tables.MoveHeadEntry('a', 9);
     EXPECT_EQ(tables.Source('a', 9), 5);
     EXPECT_EQ(tables.Length('a', 9), 7);
     tables.head['b'] = 3;  // empty head slot: nothing moves
+    tables.highWater['b'] = 3;  // not wrapped: the head is the next free slot
     tables.Source('b', 4) = 11;
     tables.MoveHeadEntry('b', 4);
     EXPECT_EQ(tables.Source('b', 4), 11);
