@@ -20,6 +20,8 @@ command -v file >/dev/null || need+=(file)
 command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
 command -v objdump >/dev/null || need+=(binutils)
 command -v emcc >/dev/null || need+=(emscripten)
+command -v clang++ >/dev/null || need+=(clang)
+[ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || need+=(libclang-rt-dev)
 [ -x /usr/bin/chromium ] || need+=(chromium)
 [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
 command -v node >/dev/null && command -v npm >/dev/null || need+=(nodejs npm)
@@ -68,4 +70,16 @@ echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_BUILD_TESTS=ON -DQX_SANITIZE=ON
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
+
+echo "== every fuzz target for 60 seconds on its seeds (a crash fails the run; its input stays in build-fuzz/crashes/)"
+fuzzers=(archive api roundtrip name)
+cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQX_FUZZ=ON -DQX_BUILD_TESTS=OFF
+cmake --build build-fuzz -j "$jobs" --target "${fuzzers[@]/#/qxfuzz-}"
+mkdir -p build-fuzz/crashes
+for target in "${fuzzers[@]}"; do
+  mkdir -p "build-fuzz/corpus-$target"
+  build-fuzz/qxfuzz-$target -max_total_time=60 -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/crashes/ "build-fuzz/corpus-$target" fuzz/seeds 2>&1 | grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss)" || true
+  [ -z "$(ls build-fuzz/crashes)" ] || { echo "qxfuzz-$target found a crash: build-fuzz/crashes/" >&2; exit 1; }
+done
 echo "== all builds and tests passed"

@@ -51,14 +51,14 @@ void MergeCodes(HuffmanTable& table) {
         int last = j;
         while (nodes[last].next != kEndOfChain) last = nodes[last].next;
         nodes[last].next = static_cast<uint16_t>(j + 1);
-        // Move the merged entry in front of every entry of equal or greater depth.
+        // Move the merged entry in front of every entry of equal or greater
+        // depth. The entries before it are in ascending depth, so its place
+        // is found by bisection.
         const NodeEntry merged = nodes[j];
-        int k = j;
-        while (k > 0 && nodes[k - 1].depth >= merged.depth) {
-            nodes[k] = nodes[k - 1];
-            --k;
-        }
-        nodes[k] = merged;
+        NodeEntry* place = std::lower_bound(nodes, nodes + j, merged.depth,
+                                            [](const NodeEntry& e, uint32_t depth) { return e.depth < depth; });
+        std::move_backward(place, nodes + j, nodes + j + 1);
+        *place = merged;
     }
 }
 
