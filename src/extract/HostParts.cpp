@@ -13,7 +13,7 @@ bool HostParts(const std::string& folder, const std::string& name, std::string& 
         if (i == name.size() || name[i] == PathSeparator) {
             std::string part;
             if (!platform::Utf8FromCp932(name.substr(start, i - start), part)) return false;
-            if (!part.empty()) hostParts.push_back(part);
+            if (!part.empty() && part != ".") hostParts.push_back(part);
             start = ++i;
             continue;
         }

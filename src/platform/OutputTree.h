@@ -44,6 +44,10 @@ struct OutputOutcome {
 // is renamed over the target only when complete; on any failure it is
 // removed and an existing target is left as it was. A read-only file is
 // never replaced.
+// A part that names one entry of a folder: not empty, not "." or "..",
+// and with no separator of the host ('/', and on Windows '\\' and ':').
+bool IsPlainPart(const std::string& part);
+
 OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
                              size_t size, const OutputRequest& request);
 

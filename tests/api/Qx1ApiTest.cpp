@@ -219,6 +219,14 @@ TEST(Qx1Api, ExtractionStaysInsideTheFolderAndKeepsWhatExists) {
     EXPECT_EQ(qx1_extract_entry(archive.handle, 3, out.c_str(), nullptr, QX1_REPLACE), QX1_E_IN_THE_WAY);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "elsewhere"));
     EXPECT_EQ(qx1_extract_entry(archive.handle, 3, out.c_str(), "a/renamed", 0), QX1_OK);
+    // Found by fuzzing: code page 932 would pair 0xF5 0x98 and take the "/"
+    // as a separator where the lead-byte rule pairs 0xE6 0x2F; the name is
+    // split, escaped and written the rule's way, inside the folder.
+    Archive hidden(Build({{"\xF5\x98\xE6\xE6/../x", 0, test::Bytes("h")}}));
+    ASSERT_EQ(hidden.result, QX1_OK);
+    EXPECT_STREQ(hidden.Entry(0).name, "%F5俶%E6%2F../x");
+    EXPECT_EQ(qx1_extract_entry(hidden.handle, 0, out.c_str(), nullptr, 0), QX1_OK);
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "out/%F5俶%E6%2F../x"), test::Bytes("h"));
     EXPECT_EQ(test::ReadBytes(dir.Path() / "out/a/renamed"), test::Bytes("z"));
     // No temporary file is left behind.
     for (const auto& item : std::filesystem::recursive_directory_iterator(dir.Path() / "out")) {

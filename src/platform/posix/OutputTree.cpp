@@ -83,6 +83,13 @@ OutputResult OpenFolder(int parent, const std::string& part, bool make, Descript
 // following links; outcome tells where it failed.
 bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bool make, bool createFolder,
             Descriptor& current, OutputOutcome& outcome) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!IsPlainPart(parts[i])) {
+            outcome.result = OutputResult::InTheWay;
+            outcome.failedPart = i;
+            return false;
+        }
+    }
     if (createFolder) {
         // The output folder itself is the user's choice: made when missing,
         // and followed when it is a link.
@@ -125,6 +132,10 @@ int CreateTemporary(int folder, std::string& name) {
 }
 
 }  // namespace
+
+bool IsPlainPart(const std::string& part) {
+    return !part.empty() && part != "." && part != ".." && part.find('/') == std::string::npos;
+}
 
 OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
                              size_t size, const OutputRequest& request) {

@@ -70,6 +70,13 @@ bool SameFile(const std::wstring& path, const void* data, size_t size, int64_t s
 // attributes as its attributes.
 bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bool make, bool createFolder,
             std::wstring& path, DWORD& attributes, OutputOutcome& outcome) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!IsPlainPart(parts[i])) {
+            outcome.result = OutputResult::InTheWay;
+            outcome.failedPart = i;
+            return false;
+        }
+    }
     path = WideFromUtf8(folder.empty() ? "." : folder);
     if (createFolder) {
         std::error_code ignored;
@@ -100,6 +107,10 @@ bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bo
         }
     }
     return true;
+}
+
+bool IsPlainPart(const std::string& part) {
+    return !part.empty() && part != "." && part != ".." && part.find_first_of("/\\:") == std::string::npos;
 }
 
 OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
