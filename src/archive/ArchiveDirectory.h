@@ -31,4 +31,6 @@ public:
     UserDialog* dialog;
     // Set when CompareEntry stopped on a failure of its own, not an answer.
     bool compareFailed = false;
+    // Set when Build failed for want of memory, not for damage.
+    bool outOfMemory = false;
 };

@@ -28,7 +28,8 @@ LoadResult LoadDirectory(const ArchiveHeader& header, InputStream* stream, UserD
         return LoadResult::NoMemory;
     }
     if (!loaded.directory->Build(loaded.buffer->Get(), header.directorySize, header.entryCount)) {
-        return LoadResult::Damaged;
+        loaded.bytesWanted = int64_t{header.entryCount} * 4;
+        return loaded.directory->outOfMemory ? LoadResult::NoMemory : LoadResult::Damaged;
     }
     return LoadResult::Loaded;
 }

@@ -1,6 +1,7 @@
 // qxdec run as a user runs it: arguments, answers on standard input, a
 // temporary folder; the whole output, the files and the exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "e2e/ProgramRunner.h"
@@ -243,6 +244,46 @@ TEST_F(QxdecProgram, EscapesControlCharactersInNames) {
     EXPECT_TRUE(Contains(r.output, "OutFile(1/1): a%1B[2J%25%07.txt (4 byte)\n")) << r.output;
     EXPECT_FALSE(Contains(r.output, "\x1b"));
     EXPECT_EQ(Read("a%1B[2J%25%07.txt"), "bell");
+}
+
+}  // namespace
+
+namespace {
+
+// Nothing is written, replaced or compared outside the output folder, and
+// an existing file survives a replacement that cannot be written.
+TEST_F(QxdecProgram, OutputStaysInsideTheFolderAndOldFilesSurvive) {
+    if (test::Qxdec().windows) GTEST_SKIP() << "links, pipes and file-size limits of POSIX";
+    std::filesystem::create_directories(dir.Path() / "elsewhere");
+    std::filesystem::create_directories(dir.Path() / "out");
+    std::filesystem::create_directory_symlink(dir.Path() / "elsewhere", dir.Path() / "out/a");
+    Archive("l.qx1", {{"a\\x.txt", 0, test::Bytes("through the link")}});
+    const auto linked = Decode({"-y", "-dout", "l.qx1"});
+    EXPECT_EQ(linked.status, 2);
+    EXPECT_TRUE(Contains(linked.output, "ファイル(out/a/x.txt)が出力(fopen)できません。")) << linked.output;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "elsewhere"));
+    // Compare mode does not read through the link either.
+    test::WriteBytes(dir.Path() / "elsewhere/x.txt", test::Bytes("through the link"));
+    const auto compared = Decode({"-dout", "l.qx1"}, "n\ny\n");
+    EXPECT_TRUE(Contains(compared.output, "ファイル(out/a/x.txt)が入力(fopen)できません。")) << compared.output;
+    EXPECT_EQ(compared.status, 2);
+
+    // A pipe at an output place is refused at once, not waited on.
+    mkfifo((dir.Path() / "p").c_str(), 0644);
+    Archive("p.qx1", {{"p", 0, test::Bytes("pipe")}});
+    EXPECT_TRUE(Contains(Decode({"-y", "p.qx1"}).output, "ファイル(p)が出力(fopen)できません。"));
+
+    // Under a file-size limit the write fails; the old file stays whole and
+    // no temporary file is left.
+    test::WriteBytes(dir.Path() / "b.bin", test::RandomBytes(420000, 8));
+    Archive("b.qx1", {{"b.bin", 0, test::RandomBytes(900000, 9)}});
+    const auto limited = test::RunProgram(test::Qxdec().program, {"-y", "b.qx1"}, dir.Path(), "", false, "ulimit -f 600 &&");
+    EXPECT_EQ(limited.status, 2);
+    EXPECT_TRUE(Contains(limited.output, "ファイル(b.bin)が出力(fwrite)できません。")) << limited.output;
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "b.bin"), test::RandomBytes(420000, 8));
+    for (const auto& item : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(item.path().filename().string().find(".qx-"), std::string::npos) << item.path();
+    }
 }
 
 }  // namespace
