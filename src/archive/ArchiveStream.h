@@ -15,6 +15,7 @@ public:
     int32_t Read(unsigned char* buffer, int32_t count) final {
         if (count <= 0) return 0;
         const auto n = static_cast<int32_t>(ReadRaw(buffer, static_cast<size_t>(count)));
+        if ((key[0] | key[1] | key[2] | key[3]) == 0) return n;  // no password: nothing to combine
         for (int32_t j = 0; j < n; ++j) buffer[j] ^= key[j & 3];
         return n;
     }

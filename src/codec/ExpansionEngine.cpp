@@ -44,11 +44,12 @@ int ExpansionEngine::Expand(int32_t target) {
             if (src == ContextTables::kEmpty || src < 0 || src >= areaSize || len <= 0) return kNoSuchData;
             unsigned char* out = area + produced;
             const unsigned char* from = area + src;
-            if (src + len <= produced) {
+            if (len >= 32 && src + len <= produced) {
                 std::memcpy(out, from, static_cast<size_t>(len));
             } else {
-                // Overlapping copy: reads bytes it has just written, so a
-                // short string repeats.
+                // Short strings (most are) and overlapping copies, byte by
+                // byte forwards: an overlapping copy reads bytes it has just
+                // written, so a short string repeats.
                 for (int64_t i = 0; i < len; ++i) out[i] = from[i];
             }
         }

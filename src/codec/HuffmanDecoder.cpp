@@ -110,7 +110,7 @@ uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
     return Fail();
 }
 
-uint32_t HuffmanDecoder::DecodeLength() {
+uint32_t HuffmanDecoder::DecodeLengthSlow() {
     if (!codesUsable_) return Fail();
     const uint32_t w = Window();
     int found = lengthLookup[w >> 24];

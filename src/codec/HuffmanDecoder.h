@@ -43,7 +43,17 @@ public:
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
-    uint32_t DecodeLength();
+    // Codes of up to 8 bits come from a table; the rest are searched.
+    uint32_t DecodeLength() {
+        if (codesUsable_) {
+            const int found = lengthLookup[Window() >> 24];
+            if (found >= 0 && found != kLengthEscape) {
+                TakeBits(lengthTable.codeLengths[found]);
+                return static_cast<uint32_t>(found);
+            }
+        }
+        return DecodeLengthSlow();
+    }
 
     uint32_t decodeError = 0;
 
@@ -87,6 +97,7 @@ private:
     void BuildCodes();
     void BuildLookup();
     uint16_t DecodeLongSymbol(uint32_t w);
+    uint32_t DecodeLengthSlow();
     uint16_t Fail() {
         decodeError = 1;
         return 0;

@@ -43,7 +43,12 @@ void HostConsole::Write(std::string_view text) {
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 
-void HostConsole::Flush() { std::fflush(stdout); }
+void HostConsole::Flush() {
+    // A terminal shows each line as it is printed; a file or a pipe gets the
+    // same bytes in larger writes (input is never read before a flush).
+    static const bool terminal = isatty(STDOUT_FILENO) != 0;
+    if (terminal) std::fflush(stdout);
+}
 
 int HostConsole::ReadKey() {
     if (pendingKeys_.empty()) {

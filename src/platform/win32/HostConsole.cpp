@@ -31,7 +31,11 @@ void HostConsole::Write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-void HostConsole::Flush() { std::fflush(stdout); }
+void HostConsole::Flush() {
+    // A console shows each line as it is printed; a file or a pipe gets the
+    // same bytes in larger writes (input is never read before a flush).
+    if (IsConsole(STD_OUTPUT_HANDLE)) std::fflush(stdout);
+}
 
 int HostConsole::ReadKey() {
     if (!pendingKeys_.empty()) {
