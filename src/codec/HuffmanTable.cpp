@@ -57,7 +57,7 @@ void MergeCodes(HuffmanTable& table) {
         const NodeEntry merged = nodes[j];
         NodeEntry* place = std::lower_bound(nodes, nodes + j, merged.depth,
                                             [](const NodeEntry& e, uint32_t depth) { return e.depth < depth; });
-        std::move_backward(place, nodes + j, nodes + j + 1);
+        for (NodeEntry* p = nodes + j; p > place; --p) *p = p[-1];
         *place = merged;
     }
 }
