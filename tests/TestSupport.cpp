@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Encoding.h"
+#include "qx1.h"
 
 namespace test {
 
@@ -62,6 +63,18 @@ int32_t MemoryStream::Read(unsigned char* buffer, int32_t count) {
     std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), n, buffer);
     pos_ += n;
     return static_cast<int32_t>(n);
+}
+
+int ReadEntry(qx1_archive* archive, size_t index, std::vector<uint8_t>& data) {
+    data.clear();
+    return qx1_read_entry(
+        archive, index,
+        [](void* user, const void* piece, size_t size) {
+            auto* out = static_cast<std::vector<uint8_t>*>(user);
+            out->insert(out->end(), static_cast<const uint8_t*>(piece), static_cast<const uint8_t*>(piece) + size);
+            return 0;
+        },
+        &data);
 }
 
 int ScriptedConsole::ReadKey() {

@@ -10,6 +10,7 @@
 #include "create/ArchiveWriter.h"
 #include "dialog/ConsoleIo.h"
 #include "dialog/UserDialog.h"
+#include "qx1.h"
 
 namespace test {
 
@@ -85,6 +86,9 @@ public:
     int cancelAt = -1;        // UpdateProgress call number that asks to cancel
     int updates = 0;
 };
+
+// Reads entry index of an archive through the C API into data; a QX1_ code.
+int ReadEntry(qx1_archive* archive, size_t index, std::vector<uint8_t>& data);
 
 // Writes an archive of the given entries to path.
 void WriteArchive(const std::filesystem::path& path, const std::vector<ArchiveEntry>& entries,

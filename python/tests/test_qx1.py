@@ -26,7 +26,9 @@ SAMPLE_FILES = {
 STORED_TIME = datetime.datetime(1998, 6, 30, 12, 0, tzinfo=datetime.timezone.utc)
 
 
-class ModuleTest(unittest.TestCase):
+class FolderTest(unittest.TestCase):
+    """A test with a fresh folder of its own, self.dir."""
+
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
         self.dir = pathlib.Path(self.folder.name)
@@ -34,6 +36,8 @@ class ModuleTest(unittest.TestCase):
     def tearDown(self):
         self.folder.cleanup()
 
+
+class ModuleTest(FolderTest):
     def test_lists_and_reads(self):
         with qx1.open(SAMPLE) as archive:
             self.assertEqual([e.name for e in archive.entries], list(SAMPLE_FILES))
@@ -91,15 +95,8 @@ class ModuleTest(unittest.TestCase):
 
 
 @unittest.skipUnless(os.environ.get("QX"), "qx is not given")
-class ConvertTest(unittest.TestCase):
+class ConvertTest(FolderTest):
     """qx convert gives what qx extract gives, read back by Python's and the system's readers."""
-
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.dir = pathlib.Path(self.folder.name)
-
-    def tearDown(self):
-        self.folder.cleanup()
 
     def qx(self, *args, check=True):
         return subprocess.run([os.environ["QX"], *map(str, args)], cwd=self.dir, capture_output=True, check=check)

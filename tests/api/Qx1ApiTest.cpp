@@ -20,17 +20,7 @@ struct Archive {
     }
     ~Archive() { qx1_close(handle); }
     const qx1_entry& Entry(size_t i) const { return *qx1_entry_at(handle, i); }
-    int Read(size_t i, std::vector<uint8_t>& data) {
-        data.clear();
-        return qx1_read_entry(
-            handle, i,
-            [](void* user, const void* piece, size_t size) {
-                auto* out = static_cast<std::vector<uint8_t>*>(user);
-                out->insert(out->end(), static_cast<const uint8_t*>(piece), static_cast<const uint8_t*>(piece) + size);
-                return 0;
-            },
-            &data);
-    }
+    int Read(size_t i, std::vector<uint8_t>& data) { return test::ReadEntry(handle, i, data); }
 };
 
 std::vector<uint8_t> Build(const std::vector<ArchiveEntry>& entries, const std::string& password = "") {

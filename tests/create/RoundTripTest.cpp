@@ -52,16 +52,7 @@ void ExpectRoundTrip(const std::vector<ArchiveEntry>& entries, ArchiveOptions op
     ASSERT_EQ(qx1_entry_count(opened), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         std::vector<uint8_t> data;
-        EXPECT_EQ(qx1_read_entry(
-                      opened, i,
-                      [](void* user, const void* piece, size_t size) {
-                          auto* out = static_cast<std::vector<uint8_t>*>(user);
-                          out->insert(out->end(), static_cast<const uint8_t*>(piece),
-                                      static_cast<const uint8_t*>(piece) + size);
-                          return 0;
-                      },
-                      &data),
-                  QX1_OK);
+        EXPECT_EQ(test::ReadEntry(opened, i, data), QX1_OK);
         EXPECT_TRUE(data == entries[i].data) << entries[i].name << " level " << options.level;
         EXPECT_EQ(qx1_entry_at(opened, i)->mtime, entries[i].time) << entries[i].name;
     }
