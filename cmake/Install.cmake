@@ -2,7 +2,10 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS qxdec qxenc qx RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS qxdec qxenc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(QX_BUILD_QX)
+  install(TARGETS qx RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(WIN32)
   return()
 endif()
