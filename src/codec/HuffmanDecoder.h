@@ -117,11 +117,12 @@ private:
         return inputBuffer[inputPos++];
     }
 
-    // Consumes k bits (1 to 32) and keeps at least 32 bits of look-ahead.
+    // Consumes k bits (1 to 32) and keeps at least 32 bits of look-ahead;
+    // the buffer is refilled only when it has fewer.
     void TakeBits(int k) {
         bitBuffer <<= k;
         bitCount -= k;
-        FillWindow();
+        if (bitCount < 32) FillWindow();
     }
     void FillWindow() {
         if (bitCount <= 56 && inputPos + 8 <= inputCount) {
