@@ -24,14 +24,15 @@ std::string DateText(int64_t time) {
 }  // namespace
 
 int ArchiveDirectory::CompareEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
-    const std::string full = outputDir + names[k];
+    const std::string name = names[k];
+    const std::string full = outputDir + name;
     // The file is opened without following any link below the output
     // folder; something there that cannot be opened as a file is a failure.
     std::string folder;
     std::vector<std::string> parts;
     platform::FileStatus status;
     bool present = false;
-    FileHolder file(HostParts(outputDir, names[k], folder, parts)
+    FileHolder file(HostParts(outputDir, name, folder, parts)
                         ? platform::OpenFileBelow(folder, parts, status, present)
                         : nullptr);
     if (!file.Get() && !present) return dialog->AskQuestion(Compose(Msg::CompareMissing, {full}));

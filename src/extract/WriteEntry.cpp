@@ -20,10 +20,12 @@ std::string FolderPrefix(const std::string& outputDir, const std::string& name, 
 }  // namespace
 
 int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
-    const std::string full = outputDir + names[k];
+    // A name is normalised and escaped at each look: look once.
+    const std::string name = names[k];
+    const std::string full = outputDir + name;
     std::string folder;
     std::vector<std::string> parts;
-    if (!HostParts(outputDir, names[k], folder, parts)) {
+    if (!HostParts(outputDir, name, folder, parts)) {
         dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full}));
         return -1;
     }
@@ -38,7 +40,7 @@ int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const 
             if (!outcome.timeSet) dialog->ShowInformation(Compose(Msg::CannotSetTime, {full}));
             return 0;
         case platform::OutputResult::FolderFailed:
-            dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {FolderPrefix(outputDir, names[k], outcome.failedPart)}));
+            dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {FolderPrefix(outputDir, name, outcome.failedPart)}));
             return -1;
         case platform::OutputResult::WriteFailed:
             dialog->ShowMessage(Compose(Msg::CannotWriteFile, {full}));
