@@ -3,62 +3,104 @@
 #include <algorithm>
 #include <new>
 
-namespace {
-
-constexpr uint16_t kEndOfChain = 0xFFFF;
-
-// Orders by depth, then by the second word (next in the high half, symbol in
-// the low half), both unsigned.
-bool NodeBefore(const NodeEntry& a, const NodeEntry& b) {
-    if (a.depth != b.depth) return a.depth < b.depth;
-    const uint32_t wa = (uint32_t{a.next} << 16) | a.symbol;
-    const uint32_t wb = (uint32_t{b.next} << 16) | b.symbol;
-    return wa < wb;
-}
-
-}  // namespace
-
 bool HuffmanTable::Allocate(int count) {
     nodes.reset(new (std::nothrow) NodeEntry[count]);
     codes.reset(new (std::nothrow) uint32_t[count]);
     codeLengths.reset(new (std::nothrow) uint16_t[count]);
+    tree.reset(new (std::nothrow) MergeNode[2 * count]);
     symbolCount = static_cast<int16_t>(count);
-    return nodes && codes && codeLengths;
+    return nodes && codes && codeLengths && tree;
 }
+
+namespace {
+
+// Sorts nodes by depth, then by symbol, and gives each leaf of the tree
+// its depth. Depths are 5-bit fields or code lengths, so counting them is
+// the usual way; any larger goes to a comparison sort.
+void SortByDepth(NodeEntry* nodes, MergeNode* tree, int n) {
+    uint32_t counts[257] = {};
+    bool small = true;
+    for (int s = 0; s < n; ++s) {
+        tree[s].depth = nodes[s].depth;
+        small = small && nodes[s].depth < 256;
+        if (small) ++counts[nodes[s].depth + 1];
+    }
+    if (small) {
+        for (int d = 1; d < 257; ++d) counts[d] += counts[d - 1];
+        for (int s = 0; s < n; ++s) nodes[counts[tree[s].depth]++] = NodeEntry{tree[s].depth, static_cast<uint16_t>(s)};
+    } else {
+        for (int s = 0; s < n; ++s) nodes[s].symbol = static_cast<uint16_t>(s);
+        std::sort(nodes, nodes + n, [](const NodeEntry& a, const NodeEntry& b) {
+            return (uint64_t{a.depth} << 16 | a.symbol) < (uint64_t{b.depth} << 16 | b.symbol);
+        });
+    }
+}
+
+// Merges the sorted entries into a tree and returns its root.
+int MergeTree(const NodeEntry* nodes, MergeNode* tree, int n) {
+    // The work array, kept in ascending depth, loses its last two entries
+    // at each merge and gains the merged one, whose depth is one less than
+    // the first of the two, in front of every entry of equal or greater
+    // depth. That depth never grows from one merge to the next, so the
+    // merged entries waiting in the array are in creation order, oldest at
+    // the back: the array is the sorted leaves and that queue, interleaved.
+    // The one exception is a depth that goes below 0: it wraps to the
+    // largest value, and the entry is taken again by the next merge.
+    int leaves = n;        // leaves nodes[0, leaves) are still in the array
+    int oldest = n;        // merged nodes [oldest, queued) are waiting
+    int queued = n;
+    bool wrapped = false;  // the newest merged node is last in the array
+    int created = n;
+    const auto takeLast = [&]() -> uint16_t {
+        if (wrapped) {
+            wrapped = false;
+            return static_cast<uint16_t>(created - 1);
+        }
+        // Of equal depths, the leaf stands behind the merged entries.
+        if (leaves > 0 && (oldest == queued || nodes[leaves - 1].depth >= tree[oldest].depth)) {
+            return nodes[--leaves].symbol;
+        }
+        return static_cast<uint16_t>(oldest++);
+    };
+    for (; created < 2 * n - 1; ++created) {
+        // The last entry takes the 1 side, the one before it the 0 side.
+        const uint16_t one = takeLast();
+        const uint16_t zero = takeLast();
+        MergeNode& merged = tree[created];
+        merged.children[0] = zero;
+        merged.children[1] = one;
+        merged.depth = tree[zero].depth - 1;
+        if (tree[zero].depth == 0) wrapped = true;
+        else queued = created + 1;
+    }
+    return created - 1;
+}
+
+}  // namespace
 
 void MergeCodes(HuffmanTable& table) {
     const int n = table.symbolCount;
-    NodeEntry* nodes = table.nodes.get();
-    for (int i = 0; i < n; ++i) {
-        nodes[i].symbol = static_cast<uint16_t>(i);
-        nodes[i].next = kEndOfChain;
-        table.codes[i] = 0;
-        table.codeLengths[i] = 0;
+    if (n <= 0) return;
+    MergeNode* tree = table.tree.get();
+    SortByDepth(table.nodes.get(), tree, n);
+    const int root = MergeTree(table.nodes.get(), tree, n);
+    // Each merge puts one bit in front of the words of all the symbols
+    // below it, so a word is the path from the root (the last merge) down.
+    // Parents were merged after their children: going back through the
+    // merges reaches every node after its parent.
+    tree[root].code = 0;
+    tree[root].length = 0;
+    for (int k = root; k >= n; --k) {
+        const MergeNode parent = tree[k];
+        for (uint32_t bit = 0; bit < 2; ++bit) {
+            MergeNode& child = tree[parent.children[bit]];
+            child.length = static_cast<uint16_t>(parent.length + 1);
+            child.code = parent.length < 32 ? parent.code | (bit << (31 - parent.length)) : parent.code;
+        }
     }
-    std::sort(nodes, nodes + n, NodeBefore);
-    for (int j = n - 2; j >= 0; --j) {
-        for (int p = j; p != kEndOfChain; p = nodes[p].next) {
-            const uint16_t sym = nodes[p].symbol;
-            table.codeLengths[sym] += 1;
-            table.codes[sym] >>= 1;
-        }
-        for (int p = j + 1; p != kEndOfChain; p = nodes[p].next) {
-            const uint16_t sym = nodes[p].symbol;
-            table.codeLengths[sym] += 1;
-            table.codes[sym] = (table.codes[sym] >> 1) | 0x80000000u;
-        }
-        nodes[j].depth -= 1;
-        int last = j;
-        while (nodes[last].next != kEndOfChain) last = nodes[last].next;
-        nodes[last].next = static_cast<uint16_t>(j + 1);
-        // Move the merged entry in front of every entry of equal or greater
-        // depth. The entries before it are in ascending depth, so its place
-        // is found by bisection.
-        const NodeEntry merged = nodes[j];
-        NodeEntry* place = std::lower_bound(nodes, nodes + j, merged.depth,
-                                            [](const NodeEntry& e, uint32_t depth) { return e.depth < depth; });
-        for (NodeEntry* p = nodes + j; p > place; --p) *p = p[-1];
-        *place = merged;
+    for (int s = 0; s < n; ++s) {
+        table.codes[s] = tree[s].code;
+        table.codeLengths[s] = tree[s].length;
     }
 }
 

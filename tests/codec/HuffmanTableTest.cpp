@@ -31,7 +31,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // 0 - 1 compared signed would give 00, 01, 10, 11.
                       MergeCase{{0, 0, 1, 1}, {"10", "11", "00", "01"}},
                       MergeCase{{2, 2, 2, 2, 2, 2, 2, 2}, {"000", "001", "010", "011", "100", "101", "110", "111"}},
-                      MergeCase{{5, 5}, {"0", "1"}}, MergeCase{{0, 0}, {"0", "1"}}));
+                      MergeCase{{5, 5}, {"0", "1"}}, MergeCase{{0, 0}, {"0", "1"}},
+                      // Depths beyond any code length merge in the same order.
+                      MergeCase{{300, 301, 301}, {"1", "00", "01"}}));
 
 TEST(CodeLengths, CompleteWithinLimitAndGivenBackByMerging) {
     // Skewed frequencies (Fibonacci-like) would need far more than 31 bits
