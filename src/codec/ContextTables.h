@@ -11,6 +11,11 @@ class ContextTables {
 public:
     static constexpr int32_t kEmpty = -1;
 
+    ContextTables() = default;
+    ContextTables(const ContextTables&) = delete;
+    ContextTables& operator=(const ContextTables&) = delete;
+    ~ContextTables();
+
     // N is 256 or 512. False when memory is short.
     bool Allocate(int tableSize, bool insertEveryPosition);
     // Empties every row.
@@ -57,27 +62,32 @@ public:
     // produced - 1.
     template <typename Notice = NoNotice>
     int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
+        const unsigned n = tableSize;
+        Entry* const rows = entries.get();
         unsigned c = area[insertPos];
         unsigned k = head[c];
-        Source(c, k) = insertPos + 1;
-        Length(c, k) = len;
+        rows[c * n + k] = Entry{insertPos + 1, len};
         notice(c, k);
         ++k;
         if (highWater[c] < k) highWater[c] = static_cast<uint16_t>(k);
-        head[c] = static_cast<uint16_t>(k == tableSize ? 0 : k);
+        head[c] = static_cast<uint16_t>(k == n ? 0 : k);
         ++insertPos;
         if (!insertEveryPosition) return produced - 1;
-        int32_t r = len - 1;
-        for (; insertPos < produced - 1; ++insertPos, --r) {
+        // A row takes these entries only until it first wraps; until then
+        // its head is its high-water mark, and afterwards the mark is N.
+        // Most rows wrap early in a block, so the test comes first.
+        // The entry at pos holds the rest of the step from there: its length
+        // falls by one per position.
+        const int32_t lengthBase = insertPos + len - 1;
+        const int32_t last = produced - 1;
+        for (; insertPos < last; ++insertPos) {
             c = area[insertPos];
-            const unsigned h = head[c];
-            if (highWater[c] < h + 1) {
-                Source(c, h) = insertPos + 1;
-                Length(c, h) = r;
-                notice(c, h);
-                head[c] = static_cast<uint16_t>(h + 1 == tableSize ? 0 : h + 1);
-                highWater[c] = static_cast<uint16_t>(h + 1);
-            }
+            const unsigned h = highWater[c];
+            if (h == n) continue;
+            rows[c * n + h] = Entry{insertPos + 1, lengthBase - insertPos};
+            notice(c, h);
+            head[c] = static_cast<uint16_t>(h + 1 == n ? 0 : h + 1);
+            highWater[c] = static_cast<uint16_t>(h + 1);
         }
         return insertPos;
     }

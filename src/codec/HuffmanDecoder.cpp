@@ -14,6 +14,20 @@ inline bool PrefixMatches(uint32_t code, int length, uint32_t window) {
     return (code >> shift) == (window >> shift);
 }
 
+// Enters every code of up to 12 bits in table under each window prefix it
+// begins; every code is a leaf of one tree, so none covers another.
+template <size_t Size>
+void FillShortCodes(const HuffmanTable& codes, uint32_t (&table)[Size]) {
+    constexpr int bits = std::bit_width(Size) - 1;
+    for (int s = 0; s < codes.symbolCount; ++s) {
+        const int length = codes.codeLengths[s];
+        if (length == 0 || length > bits) continue;
+        const uint32_t first = codes.codes[s] >> (32 - bits);
+        const uint32_t known = static_cast<uint32_t>(length) << 16 | static_cast<uint32_t>(s);
+        std::fill(table + first, table + first + (1u << (bits - length)), known);
+    }
+}
+
 bool CodesFit(const HuffmanTable& table) {
     for (int i = 0; i < table.symbolCount; ++i) {
         if (table.codeLengths[i] > 32) return false;
@@ -73,14 +87,10 @@ void HuffmanDecoder::BuildCodes() {
 }
 
 void HuffmanDecoder::BuildLookup() {
-    for (int s = 0; s < symbolCount; ++s) {
-        sortedCodes[s] = SortedCode{symbolTable.codes[s], symbolTable.codeLengths[s], static_cast<uint16_t>(s)};
-    }
-    std::sort(sortedCodes.get(), sortedCodes.get() + symbolCount, [](const SortedCode& a, const SortedCode& b) {
-        if (a.code != b.code) return a.code < b.code;
-        const uint32_t wa = (uint32_t{a.symbol} << 16) | a.length;
-        const uint32_t wb = (uint32_t{b.symbol} << 16) | b.length;
-        return wa < wb;
+    // The words come from one tree and fit in 32 bits, so no two are equal.
+    int next = 0;
+    ForEachInCodeOrder(symbolTable, [&](uint16_t s) {
+        sortedCodes[next++] = SortedCode{symbolTable.codes[s], symbolTable.codeLengths[s], s};
     });
     std::fill(std::begin(firstIndex), std::end(firstIndex), kNoIndex);
     for (int i = symbolCount - 1; i >= 1; --i) firstIndex[sortedCodes[i].code >> 20] = static_cast<uint16_t>(i);
@@ -88,18 +98,12 @@ void HuffmanDecoder::BuildLookup() {
     for (int k = 1; k < 4096; ++k) {
         if (firstIndex[k] == kNoIndex) firstIndex[k] = firstIndex[k - 1];
     }
-    std::fill(std::begin(lengthLookup), std::end(lengthLookup), int16_t{-1});
-    for (int v = 0; v < kLengthSymbols; ++v) {
-        const int length = lengthTable.codeLengths[v];
-        if (length > 8) continue;
-        const uint32_t first = lengthTable.codes[v] >> 24;
-        for (uint32_t slot = first; slot < first + (1u << (8 - length)); ++slot) {
-            if (lengthLookup[slot] < 0) lengthLookup[slot] = static_cast<int16_t>(v);
-        }
-    }
+    FillShortCodes(symbolTable, shortSymbols);
+    FillShortCodes(lengthTable, shortLengths);
 }
 
 uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
+    if (!codesUsable_) return Fail();
     for (int p = firstIndex[w >> 20]; p < symbolCount; ++p) {
         const SortedCode& entry = sortedCodes[p];
         if (PrefixMatches(entry.code, entry.length, w)) {
@@ -113,7 +117,8 @@ uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
 uint32_t HuffmanDecoder::DecodeLengthSlow() {
     if (!codesUsable_) return Fail();
     const uint32_t w = Window();
-    int found = lengthLookup[w >> 24];
+    const uint32_t known = shortLengths[w >> 20];
+    int found = known != 0 ? static_cast<int>(known & 0xFFFF) : -1;
     if (found < 0) {
         for (int v = 0; v < kLengthSymbols; ++v) {
             if (PrefixMatches(lengthTable.codes[v], lengthTable.codeLengths[v], w)) {

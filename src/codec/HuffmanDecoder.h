@@ -32,25 +32,21 @@ public:
 
     // The next main symbol, 0 to 2N + 255; 0 with decodeError set on failure.
     uint16_t DecodeSymbol() {
-        if (!codesUsable_) return Fail();
         const uint32_t w = Window();
-        const SortedCode& entry = sortedCodes[firstIndex[w >> 20]];
-        if (entry.length < 12) {
-            TakeBits(entry.length);
-            return entry.symbol;
+        const uint32_t known = shortSymbols[w >> 20];
+        if (known != 0) {
+            TakeBits(static_cast<int>(known >> 16));
+            return static_cast<uint16_t>(known);
         }
         return DecodeLongSymbol(w);
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
-    // Codes of up to 8 bits come from a table; the rest are searched.
     uint32_t DecodeLength() {
-        if (codesUsable_) {
-            const int found = lengthLookup[Window() >> 24];
-            if (found >= 0 && found != kLengthEscape) {
-                TakeBits(lengthTable.codeLengths[found]);
-                return static_cast<uint32_t>(found);
-            }
+        const uint32_t known = shortLengths[Window() >> 20];
+        if (known != 0 && (known & 0xFFFF) != kLengthEscape) {
+            TakeBits(static_cast<int>(known >> 16));
+            return known & 0xFFFF;
         }
         return DecodeLengthSlow();
     }
@@ -158,6 +154,10 @@ private:
     bool allocated_ = false;
     // False when the description makes a code word longer than 32 bits.
     bool codesUsable_ = false;
-    // Length symbols of up to 8 bits by the top 8 bits of the window.
-    int16_t lengthLookup[256] = {};
+    // Codes of up to 12 bits by the top 12 bits of the window: the symbol
+    // in the low half, the code's length in the high half; 0 where a longer
+    // code (or no usable code) must be searched.
+    static constexpr int kShortBits = 12;
+    uint32_t shortSymbols[1 << kShortBits] = {};
+    uint32_t shortLengths[1 << kShortBits] = {};
 };

@@ -36,6 +36,29 @@ struct HuffmanTable {
 // deep the tree: a code word longer than 32 bits keeps its first 32.
 void MergeCodes(HuffmanTable& table);
 
+// Calls visit(symbol) for every symbol in ascending order of its code word,
+// after MergeCodes, when no word is longer than 32 bits.
+template <typename Visit>
+void ForEachInCodeOrder(const HuffmanTable& table, Visit visit) {
+    // The words are the paths of one tree, 0 before 1: walking it depth
+    // first meets them in order. A path of at most 32 steps keeps at most
+    // 33 nodes waiting.
+    const int n = table.symbolCount;
+    if (n <= 0) return;
+    uint16_t waiting[40];
+    int count = 0;
+    waiting[count++] = static_cast<uint16_t>(2 * n - 2);  // the root, merged last
+    while (count > 0) {
+        const uint16_t node = waiting[--count];
+        if (node < n) {
+            visit(node);
+        } else if (count + 2 <= 40) {
+            waiting[count++] = table.tree[node].children[1];
+            waiting[count++] = table.tree[node].children[0];
+        }
+    }
+}
+
 // The code words that MergeCodes assigns to the given lengths (one per
 // symbol), for writers that must emit exactly what the decoder expects.
 bool CodesForLengths(const uint8_t* lengths, int count, HuffmanTable& table);

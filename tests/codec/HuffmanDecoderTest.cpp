@@ -2,6 +2,8 @@
 // bit, read back through the decoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "codec/BitWriter.h"
 #include "codec/CodeLengths.h"
@@ -83,14 +85,26 @@ INSTANTIATE_TEST_SUITE_P(Examples, EscapeTest,
                                            EscapeCase{"11111", std::string(32, '1'), 0xFFFFFFFFu}));
 
 TEST(HuffmanDecoder, EveryLengthSymbolComesBackAsItself) {
-    FlatCode code;
-    BitWriter out;
-    code.Describe(out);
-    for (int v = 0; v < 127; ++v) code.LengthSymbol(out, v);
-    out.Flush();
-    test::MemoryStream source(out.bytes, 13);  // a source that delivers 13 bytes per read
-    HuffmanDecoder decoder(&source, 256);
-    for (uint32_t v = 0; v < 127; ++v) EXPECT_EQ(decoder.DecodeLength(), v);
+    // Flat words of 7 bits, and skewed ones of up to 20 bits: the short are
+    // found by table, the long by search.
+    for (const bool skewed : {false, true}) {
+        FlatCode code;
+        if (skewed) {
+            std::vector<uint64_t> frequencies(128, 1);
+            for (size_t v = 0; v < 20; ++v) frequencies[v] = uint64_t{1} << (20 - v);
+            code.lengthLengths = BuildCodeLengths(frequencies);
+            ASSERT_GT(*std::max_element(code.lengthLengths.begin(), code.lengthLengths.end()), 12);
+            ASSERT_TRUE(CodesForLengths(code.lengthLengths.data(), 128, code.lengthCodes));
+        }
+        BitWriter out;
+        code.Describe(out);
+        for (int v = 0; v < 127; ++v) code.LengthSymbol(out, v);
+        out.Flush();
+        test::MemoryStream source(out.bytes, 13);  // a source that delivers 13 bytes per read
+        HuffmanDecoder decoder(&source, 256);
+        for (uint32_t v = 0; v < 127; ++v) EXPECT_EQ(decoder.DecodeLength(), v) << skewed;
+        EXPECT_EQ(decoder.decodeError, 0u);
+    }
 }
 
 TEST(HuffmanDecoder, LongAndShortCodeWordsDecode) {
