@@ -17,13 +17,13 @@ inline bool PrefixMatches(uint32_t code, int length, uint32_t window) {
 // Enters every code of up to 12 bits in table under each window prefix it
 // begins; every code is a leaf of one tree, so none covers another.
 template <size_t Size>
-void FillShortCodes(const HuffmanTable& codes, uint32_t (&table)[Size]) {
+void FillShortCodes(const HuffmanTable& codes, uint16_t (&table)[Size], int symbolBits) {
     constexpr int bits = std::bit_width(Size) - 1;
     for (int s = 0; s < codes.symbolCount; ++s) {
         const int length = codes.codeLengths[s];
         if (length == 0 || length > bits) continue;
         const uint32_t first = codes.codes[s] >> (32 - bits);
-        const uint32_t known = static_cast<uint32_t>(length) << 16 | static_cast<uint32_t>(s);
+        const auto known = static_cast<uint16_t>(length << symbolBits | s);
         std::fill(table + first, table + first + (1u << (bits - length)), known);
     }
 }
@@ -98,8 +98,8 @@ void HuffmanDecoder::BuildLookup() {
     for (int k = 1; k < 4096; ++k) {
         if (firstIndex[k] == kNoIndex) firstIndex[k] = firstIndex[k - 1];
     }
-    FillShortCodes(symbolTable, shortSymbols);
-    FillShortCodes(lengthTable, shortLengths);
+    FillShortCodes(symbolTable, shortSymbols, kSymbolBits);
+    FillShortCodes(lengthTable, shortLengths, kSymbolBits);
 }
 
 uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
@@ -117,8 +117,8 @@ uint16_t HuffmanDecoder::DecodeLongSymbol(uint32_t w) {
 uint32_t HuffmanDecoder::DecodeLengthSlow() {
     if (!codesUsable_) return Fail();
     const uint32_t w = Window();
-    const uint32_t known = shortLengths[w >> 20];
-    int found = known != 0 ? static_cast<int>(known & 0xFFFF) : -1;
+    const unsigned known = shortLengths[w >> 20];
+    int found = known != 0 ? static_cast<int>(known & kSymbolMask) : -1;
     if (found < 0) {
         for (int v = 0; v < kLengthSymbols; ++v) {
             if (PrefixMatches(lengthTable.codes[v], lengthTable.codeLengths[v], w)) {

@@ -33,20 +33,20 @@ public:
     // The next main symbol, 0 to 2N + 255; 0 with decodeError set on failure.
     uint16_t DecodeSymbol() {
         const uint32_t w = Window();
-        const uint32_t known = shortSymbols[w >> 20];
+        const unsigned known = shortSymbols[w >> 20];
         if (known != 0) {
-            TakeBits(static_cast<int>(known >> 16));
-            return static_cast<uint16_t>(known);
+            TakeBits(static_cast<int>(known >> kSymbolBits));
+            return static_cast<uint16_t>(known & kSymbolMask);
         }
         return DecodeLongSymbol(w);
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
     uint32_t DecodeLength() {
-        const uint32_t known = shortLengths[Window() >> 20];
-        if (known != 0 && (known & 0xFFFF) != kLengthEscape) {
-            TakeBits(static_cast<int>(known >> 16));
-            return known & 0xFFFF;
+        const unsigned known = shortLengths[Window() >> 20];
+        if (known != 0 && (known & kSymbolMask) != kLengthEscape) {
+            TakeBits(static_cast<int>(known >> kSymbolBits));
+            return known & kSymbolMask;
         }
         return DecodeLengthSlow();
     }
@@ -155,9 +155,11 @@ private:
     // False when the description makes a code word longer than 32 bits.
     bool codesUsable_ = false;
     // Codes of up to 12 bits by the top 12 bits of the window: the symbol
-    // in the low half, the code's length in the high half; 0 where a longer
+    // in the low 11 bits, the code's length above them; 0 where a longer
     // code (or no usable code) must be searched.
     static constexpr int kShortBits = 12;
-    uint32_t shortSymbols[1 << kShortBits] = {};
-    uint32_t shortLengths[1 << kShortBits] = {};
+    static constexpr int kSymbolBits = 11;
+    static constexpr unsigned kSymbolMask = (1u << kSymbolBits) - 1;
+    uint16_t shortSymbols[1 << kShortBits] = {};
+    uint16_t shortLengths[1 << kShortBits] = {};
 };
