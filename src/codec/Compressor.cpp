@@ -1,6 +1,7 @@
 #include "codec/Compressor.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "codec/CodeLengths.h"
 #include "codec/CostModel.h"
@@ -29,16 +30,22 @@ LevelPlan PlanFor(int level) {
     }
 }
 
-// The size of the stream the steps make under their own code, in bits.
-uint64_t EncodedBits(const std::vector<Token>& tokens, int tableSize) {
-    const SymbolFrequencies counts = CountSymbols(tokens, tableSize);
-    const CostModel costs = CostModel::FromCodeLengths(BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));
+// The code that steps make of their own statistics, and the size of the
+// stream they make under it, in bits.
+struct OwnCode {
+    CostModel costs;
     uint64_t bits = 0;
+};
+
+OwnCode CodeOf(const std::vector<Token>& tokens, int tableSize) {
+    const SymbolFrequencies counts = CountSymbols(tokens, tableSize);
+    OwnCode code{CostModel::FromCodeLengths(BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths))};
     for (const Token& token : tokens) {
-        bits += costs.Symbol(token.symbol);
-        if (token.symbol < tableSize) bits += costs.LengthValue(token.lengthValue);
+        code.bits += code.costs.Symbol(token.symbol);
+        if (token.symbol < tableSize) code.bits += code.costs.LengthValue(token.lengthValue);
     }
-    return bits / CostModel::kBit;
+    code.bits /= CostModel::kBit;
+    return code;
 }
 
 }  // namespace
@@ -66,18 +73,14 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     parseAll(first, CostModel::Initial(options.tableSize), tokens);
     // Each further pass prices the steps by the code of the pass before;
     // the parse that codes smallest is kept.
-    uint64_t bestBits = EncodedBits(tokens, options.tableSize);
+    OwnCode best = CodeOf(tokens, options.tableSize);
     std::vector<Token> trial;
-    const std::vector<Token>* priced = &tokens;
     for (int pass = 0; pass < plan.passes; ++pass) {
-        const SymbolFrequencies counts = CountSymbols(*priced, options.tableSize);
-        parseAll(plan.parse, CostModel::FromCodeLengths(BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths)),
-                 trial);
-        const uint64_t bits = EncodedBits(trial, options.tableSize);
-        if (bits >= bestBits) break;
-        bestBits = bits;
+        parseAll(plan.parse, best.costs, trial);
+        OwnCode code = CodeOf(trial, options.tableSize);
+        if (code.bits >= best.bits) break;
+        best = std::move(code);
         tokens.swap(trial);
-        priced = &tokens;
     }
     return true;
 }
