@@ -5,30 +5,28 @@
 
 namespace {
 
-// The slots of the last tables that ended on this thread, kept for the
-// next ones: opening archive after archive (a script, a fuzzer) then maps
-// no fresh megabyte each time. At most one set is kept per thread.
-struct SpareSlots {
-    std::unique_ptr<ContextTables::Entry[]> entries;
-    uint16_t tableSize = 0;
-};
-thread_local SpareSlots spare;
+// The slots of the last tables of each size that ended on this thread,
+// kept for the next ones: opening archive after archive (a script, a
+// fuzzer) then maps no fresh megabyte each time.
+thread_local std::unique_ptr<ContextTables::Entry[]> spare[2];
+
+// The kept slots for tables of N per row; null for any other N.
+std::unique_ptr<ContextTables::Entry[]>* SpareFor(int n) {
+    return n == 256 ? &spare[0] : n == 512 ? &spare[1] : nullptr;
+}
 
 }  // namespace
 
 ContextTables::~ContextTables() {
-    if (entries && !spare.entries) {
-        spare.entries = std::move(entries);
-        spare.tableSize = tableSize;
-    }
+    if (auto* kept = SpareFor(tableSize); kept && !*kept) *kept = std::move(entries);
 }
 
 bool ContextTables::Allocate(int n, bool everyPosition) {
     insertEveryPosition = everyPosition;
     // Left unwritten: a slot at or above its row's high-water mark reads as
     // empty without being looked at (see Read).
-    if (spare.entries && spare.tableSize == n) {
-        entries = std::move(spare.entries);
+    if (auto* kept = SpareFor(n); kept && *kept) {
+        entries = std::move(*kept);
     } else {
         entries.reset(new (std::nothrow) Entry[size_t{256} * static_cast<size_t>(n)]);
     }
