@@ -286,4 +286,16 @@ TEST_F(QxdecProgram, OutputStaysInsideTheFolderAndOldFilesSurvive) {
     }
 }
 
+// A file whose time cannot be set is kept, with a notice, and the run goes on.
+TEST_F(QxdecProgram, FileWhoseTimeCannotBeSetIsKept) {
+    if (test::Qxdec().windows) GTEST_SKIP() << "preloading is POSIX";
+    Archive("t.qx1", {{"a.txt", 0, test::Bytes("first")}, {"b.txt", 0, test::Bytes("second")}});
+    const auto r = test::RunProgram(test::Qxdec().program, {"t.qx1"}, dir.Path(), "", false,
+                                    "LD_PRELOAD=" QX_FAIL_TIMES_PATH " ASAN_OPTIONS=verify_asan_link_order=0");
+    EXPECT_EQ(r.status, 0) << r.output << r.errors;
+    EXPECT_TRUE(Contains(r.output, "ファイル(a.txt)の更新日付が設定(utime)できません。\n処理は続行します。")) << r.output;
+    EXPECT_EQ(Read("a.txt"), "first");
+    EXPECT_EQ(Read("b.txt"), "second");
+}
+
 }  // namespace
