@@ -28,6 +28,7 @@ int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t limit) {
 
 bool EncoderTables::Init(int n, bool everyPosition) {
     if (!tables.Allocate(n, everyPosition)) return false;
+    rowShift = std::countr_zero(static_cast<unsigned>(n));
     const size_t slots = size_t{256} * static_cast<size_t>(n);
     bucketHead.reset(new (std::nothrow) int32_t[size_t{1} << kBucketBits]);
     next.reset(new (std::nothrow) int32_t[slots]);
@@ -82,17 +83,17 @@ void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits
     out.clear();
     if (pos < 1 || pos + 1 >= size) return;
     const unsigned c = data[pos - 1];
-    const unsigned n = tables.tableSize;
+    const unsigned mask = tables.tableSize - 1u;
     const uint8_t b0 = data[pos], b1 = data[pos + 1];
     const int32_t limit = std::min(maxLength, size - pos);
     const uint8_t* here = data + pos;
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
-        if (static_cast<unsigned>(id) / n != c) continue;
+        if (static_cast<unsigned>(id) >> rowShift != c) continue;
         const int32_t src = tables.entries[static_cast<size_t>(id)].source;
         const uint8_t* there = data + src;
         if (there[0] != b0 || there[1] != b1) continue;
         const int32_t common = CommonLength(there, here, limit);
-        const unsigned slot = static_cast<unsigned>(id) % n;
+        const unsigned slot = static_cast<unsigned>(id) & mask;
         out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common,
                                 tables.entries[static_cast<size_t>(id)].length});
     }

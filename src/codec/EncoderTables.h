@@ -34,7 +34,8 @@ public:
     void Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot);
 
     int TableSize() const { return tables.tableSize; }
-    unsigned Offset(unsigned c, unsigned slot) const { return (slot + tables.tableSize - tables.head[c]) % tables.tableSize; }
+    // N is a power of two.
+    unsigned Offset(unsigned c, unsigned slot) const { return (slot - tables.head[c]) & (tables.tableSize - 1u); }
 
 private:
     static constexpr int kBucketBits = 18;
@@ -45,6 +46,7 @@ private:
     void Unlink(int32_t id);
 
     ContextTables tables;
+    int rowShift = 8;  // log2 of N: a slot's id is its row times N plus the slot
     std::unique_ptr<int32_t[]> bucketHead;
     std::unique_ptr<int32_t[]> next;
     std::unique_ptr<int32_t[]> prev;

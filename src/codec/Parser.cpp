@@ -94,6 +94,7 @@ private:
         const int32_t window = std::min<int32_t>(p.window, size - pos);
         const int32_t span = window + p.niceLength + 1;
         nodes.assign(static_cast<size_t>(span) + 1, Node{kUnreached, 0, 0});
+        cheapestAt.resize(static_cast<size_t>(p.niceLength) + 1, kUnreached);
         nodes[0].cost = 0;
         int32_t forcedEnd = -1;
         int32_t forcedLength = 0;
@@ -112,8 +113,8 @@ private:
             relax(i + 1, here + costs.Literal(data[a]), 1);
             tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
             if (found.empty()) continue;
-            std::sort(found.begin(), found.end(), [](const Candidate& x, const Candidate& y) { return x.common > y.common; });
-            int32_t longest = found.front().common;
+            int32_t longest = 0;
+            for (const Candidate& c : found) longest = std::max(longest, c.common);
             nodes[static_cast<size_t>(i)].longest = longest;
             if (longest >= p.niceLength) {
                 // Take a long string at once; the plan ends behind it.
@@ -123,15 +124,19 @@ private:
                 forcedLength = longest;
                 break;
             }
+            // The cheapest slot for each length a string agrees in; every
+            // length up to it can be taken from that slot.
             for (const Candidate& c : found) {
                 if (c.remembered >= 2 && c.remembered <= c.common) {
                     relax(i + c.remembered, here + costs.Symbol(n + c.offset), c.remembered);
                 }
+                uint32_t& best = cheapestAt[static_cast<size_t>(c.common)];
+                best = std::min(best, costs.Symbol(c.offset));
             }
             uint32_t cheapest = kUnreached;
-            size_t k = 0;
             for (int32_t len = longest; len >= 2; --len) {
-                while (k < found.size() && found[k].common >= len) cheapest = std::min(cheapest, costs.Symbol(found[k++].offset));
+                cheapest = std::min(cheapest, cheapestAt[static_cast<size_t>(len)]);
+                cheapestAt[static_cast<size_t>(len)] = kUnreached;
                 relax(i + len, here + cheapest + costs.LengthValue(static_cast<uint32_t>(len - 2)), len);
             }
         }
@@ -183,6 +188,7 @@ private:
     const int n;
     std::vector<Candidate> found;
     std::vector<Node> nodes;
+    std::vector<uint32_t> cheapestAt;  // by agreeing length; kUnreached between uses
     std::vector<int32_t> steps;
 };
 
