@@ -87,6 +87,9 @@ void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits
     const uint8_t b0 = data[pos], b1 = data[pos + 1];
     const int32_t limit = std::min(maxLength, size - pos);
     const uint8_t* here = data + pos;
+    // Searches mostly go forwards one position at a time: fetch the next
+    // position's bucket while this one is searched.
+    if (pos + 2 < size) __builtin_prefetch(&bucketHead[Bucket(b0, b1, data[pos + 2])]);
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
         if (static_cast<unsigned>(id) >> rowShift != c) continue;
         const int32_t src = tables.entries[static_cast<size_t>(id)].source;

@@ -13,7 +13,9 @@ public:
     BlockParser(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
                 const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress)
         : tables(tables), data(data), size(size), p(parameters), costs(costs), out(out), progress(progress),
-          n(tables.TableSize()) {}
+          n(tables.TableSize()) {
+        for (int32_t v = 0; v <= p.niceLength; ++v) lengthCost.push_back(costs.LengthValue(static_cast<uint32_t>(v)));
+    }
 
     void Run() {
         tables.StartBlock(data, size);
@@ -133,12 +135,21 @@ private:
                 uint32_t& best = cheapestAt[static_cast<size_t>(c.common)];
                 best = std::min(best, costs.Symbol(c.offset));
             }
+            // Every length reaches a node inside the plan (longest is below
+            // niceLength), and the node at i + longest is reached from here
+            // or was before, so reached covers it.
+            Node* const from = nodes.data() + i;
             uint32_t cheapest = kUnreached;
             for (int32_t len = longest; len >= 2; --len) {
                 cheapest = std::min(cheapest, cheapestAt[static_cast<size_t>(len)]);
                 cheapestAt[static_cast<size_t>(len)] = kUnreached;
-                relax(i + len, here + cheapest + costs.LengthValue(static_cast<uint32_t>(len - 2)), len);
+                const uint32_t cost = here + cheapest + lengthCost[static_cast<size_t>(len - 2)];
+                if (cost < from[len].cost) {
+                    from[len].cost = cost;
+                    from[len].len = len;
+                }
             }
+            reached = std::max(reached, i + longest);
         }
         int32_t end = forcedEnd;
         if (end < 0) {
@@ -189,6 +200,7 @@ private:
     std::vector<Candidate> found;
     std::vector<Node> nodes;
     std::vector<uint32_t> cheapestAt;  // by agreeing length; kUnreached between uses
+    std::vector<uint32_t> lengthCost;  // of each length value up to niceLength
     std::vector<int32_t> steps;
 };
 
