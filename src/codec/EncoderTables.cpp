@@ -79,9 +79,9 @@ void EncoderTables::Reindex(unsigned c, unsigned slot) {
     bucketOf[id] = bucket;
 }
 
-void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
+int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
     out.clear();
-    if (pos < 1 || pos + 1 >= size) return;
+    if (pos < 1 || pos + 1 >= size) return 0;
     const unsigned c = data[pos - 1];
     const unsigned mask = tables.tableSize - 1u;
     const uint8_t b0 = data[pos], b1 = data[pos + 1];
@@ -90,16 +90,19 @@ void EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits
     // Searches mostly go forwards one position at a time: fetch the next
     // position's bucket while this one is searched.
     if (pos + 2 < size) __builtin_prefetch(&bucketHead[Bucket(b0, b1, data[pos + 2])]);
+    int32_t longest = 0;
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
         if (static_cast<unsigned>(id) >> rowShift != c) continue;
         const int32_t src = tables.entries[static_cast<size_t>(id)].source;
         const uint8_t* there = data + src;
         if (there[0] != b0 || there[1] != b1) continue;
         const int32_t common = CommonLength(there, here, limit);
+        longest = std::max(longest, common);
         const unsigned slot = static_cast<unsigned>(id) & mask;
         out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common,
                                 tables.entries[static_cast<size_t>(id)].length});
     }
+    return longest;
 }
 
 void EncoderTables::Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot) {

@@ -26,8 +26,8 @@ public:
     // The slots of the current row (context data[pos - 1]) whose strings
     // agree with data[pos..] in at least two bytes, most recently filed
     // first; common is counted up to maxLength. At most maxVisits slots are
-    // looked at.
-    void FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const;
+    // looked at. Returns the longest common length, 0 when there is none.
+    int32_t FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const;
 
     // Takes the step at pos: a literal (len 1, slot unused) or a match of len
     // bytes from slot, with the remembered length or a decoded one.

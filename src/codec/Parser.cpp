@@ -65,12 +65,7 @@ private:
         return true;
     }
 
-    int32_t Longest(int32_t pos) {
-        tables.FindCandidates(pos, size, p.maxVisits, found);
-        int32_t longest = 1;
-        for (const Candidate& c : found) longest = std::max(longest, c.common);
-        return longest;
-    }
+    int32_t Longest(int32_t pos) { return std::max(1, tables.FindCandidates(pos, size, p.maxVisits, found)); }
 
     // The longest string at pos; lazily, a literal first when the next
     // position offers a string longer by two or more.
@@ -96,7 +91,7 @@ private:
         const int32_t window = std::min<int32_t>(p.window, size - pos);
         const int32_t span = window + p.niceLength + 1;
         nodes.assign(static_cast<size_t>(span) + 1, Node{kUnreached, 0, 0});
-        cheapestAt.resize(static_cast<size_t>(p.niceLength) + 1, kUnreached);
+        cheapestAt.resize(2 * (static_cast<size_t>(p.niceLength) + 1), kUnreached);
         nodes[0].cost = 0;
         int32_t forcedEnd = -1;
         int32_t forcedLength = 0;
@@ -113,41 +108,42 @@ private:
             if (here == kUnreached) continue;
             const int32_t a = pos + i;
             relax(i + 1, here + costs.Literal(data[a]), 1);
-            tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
+            int32_t longest = tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
             if (found.empty()) continue;
-            int32_t longest = 0;
-            for (const Candidate& c : found) longest = std::max(longest, c.common);
             nodes[static_cast<size_t>(i)].longest = longest;
             if (longest >= p.niceLength) {
                 // Take a long string at once; the plan ends behind it.
-                tables.FindCandidates(a, size, p.maxVisits, found);
-                for (const Candidate& c : found) longest = std::max(longest, c.common);
+                longest = std::max(longest, tables.FindCandidates(a, size, p.maxVisits, found));
                 forcedEnd = i;
                 forcedLength = longest;
                 break;
             }
-            // The cheapest slot for each length a string agrees in; every
-            // length up to it can be taken from that slot.
-            for (const Candidate& c : found) {
-                if (c.remembered >= 2 && c.remembered <= c.common) {
-                    relax(i + c.remembered, here + costs.Symbol(n + c.offset), c.remembered);
-                }
-                uint32_t& best = cheapestAt[static_cast<size_t>(c.common)];
-                best = std::min(best, costs.Symbol(c.offset));
-            }
-            // Every length reaches a node inside the plan (longest is below
+            // Every string ends at a node inside the plan (longest is below
             // niceLength), and the node at i + longest is reached from here
-            // or was before, so reached covers it.
+            // or was before, so reached covers them all.
             Node* const from = nodes.data() + i;
-            uint32_t cheapest = kUnreached;
-            for (int32_t len = longest; len >= 2; --len) {
-                cheapest = std::min(cheapest, cheapestAt[static_cast<size_t>(len)]);
-                cheapestAt[static_cast<size_t>(len)] = kUnreached;
-                const uint32_t cost = here + cheapest + lengthCost[static_cast<size_t>(len - 2)];
+            const auto reach = [from](int32_t len, uint32_t cost) {
                 if (cost < from[len].cost) {
                     from[len].cost = cost;
                     from[len].len = len;
                 }
+            };
+            // The cheapest slot for each length a string agrees in (in two
+            // halves, alternately, so that one minimum need not wait for the
+            // one before); every length up to it can be taken from that slot.
+            uint32_t* const halves[2] = {cheapestAt.data(), cheapestAt.data() + p.niceLength + 1};
+            for (size_t k = 0; k < found.size(); ++k) {
+                const Candidate& c = found[k];
+                if (c.remembered >= 2 && c.remembered <= c.common) reach(c.remembered, here + costs.Symbol(n + c.offset));
+                uint32_t& best = halves[k & 1][c.common];
+                best = std::min(best, costs.Symbol(c.offset));
+            }
+            uint32_t cheapest = kUnreached;
+            for (int32_t len = longest; len >= 2; --len) {
+                cheapest = std::min({cheapest, halves[0][len], halves[1][len]});
+                halves[0][len] = kUnreached;
+                halves[1][len] = kUnreached;
+                reach(len, here + cheapest + lengthCost[static_cast<size_t>(len - 2)]);
             }
             reached = std::max(reached, i + longest);
         }
@@ -170,9 +166,7 @@ private:
         int32_t a = pos;
         for (size_t s = 0; s < steps.size(); ++s) {
             const int32_t len = steps[s];
-            tables.FindCandidates(a, len + 3, p.maxVisits, found);
-            int32_t longest = 1;
-            for (const Candidate& c : found) longest = std::max(longest, c.common);
+            const int32_t longest = std::max(1, tables.FindCandidates(a, len + 3, p.maxVisits, found));
 
             // The plan could not see strings filed by its own steps: where the
             // rows now offer clearly more than it saw, plan again from here.
@@ -199,7 +193,7 @@ private:
     const int n;
     std::vector<Candidate> found;
     std::vector<Node> nodes;
-    std::vector<uint32_t> cheapestAt;  // by agreeing length; kUnreached between uses
+    std::vector<uint32_t> cheapestAt;  // two halves by agreeing length; kUnreached between uses
     std::vector<uint32_t> lengthCost;  // of each length value up to niceLength
     std::vector<int32_t> steps;
 };
