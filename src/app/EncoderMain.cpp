@@ -1,6 +1,7 @@
 #include "app/EncoderMain.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "create/ArchiveFile.h"
 #include "create/ArchiveWriter.h"
@@ -85,7 +86,10 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
             console.Flush();
         };
     }
-    std::vector<uint8_t> archive = BuildArchive(entries, archiveOptions, progress);
+    const auto fileCount = static_cast<int64_t>(entries.size());
+    int64_t input = 0;
+    for (const ArchiveEntry& entry : entries) input += static_cast<int64_t>(entry.data.size());
+    std::vector<uint8_t> archive = BuildArchive(std::move(entries), archiveOptions, progress);
     if (archive.empty()) return Failure(console, program, "not enough memory; nothing written");
     if (options.sfxProgram) archive = AppendToProgram(stub, archive);
     if (options.archive == "-") {
@@ -96,9 +100,7 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
         return Failure(console, program, options.archive + " cannot be written; nothing written");
     }
     if (!options.quiet && options.archive != "-") {
-        int64_t input = 0;
-        for (const ArchiveEntry& entry : entries) input += static_cast<int64_t>(entry.data.size());
-        console.Write(options.archive + ": " + FormatThousands(static_cast<int64_t>(entries.size())) + " files, " +
+        console.Write(options.archive + ": " + FormatThousands(fileCount) + " files, " +
                       FormatThousands(input) + " bytes -> " + FormatThousands(static_cast<int64_t>(archive.size())) +
                       " bytes\n");
     }

@@ -37,10 +37,10 @@ struct OwnCode {
     uint64_t bits = 0;
 };
 
-OwnCode CodeOf(const std::vector<Token>& tokens, int tableSize) {
+OwnCode CodeOf(const TokenList& tokens, int tableSize) {
     const SymbolFrequencies counts = CountSymbols(tokens, tableSize);
     OwnCode code{CostModel::FromCodeLengths(BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths))};
-    for (const Token& token : tokens) {
+    for (const Token token : tokens) {
         code.bits += code.costs.Symbol(token.symbol);
         if (token.symbol < tableSize) code.bits += code.costs.LengthValue(token.lengthValue);
     }
@@ -50,7 +50,7 @@ OwnCode CodeOf(const std::vector<Token>& tokens, int tableSize) {
 
 }  // namespace
 
-bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, std::vector<Token>& tokens) {
+bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, TokenList& tokens) {
     EncoderTables tables;
     if (!tables.Init(options.tableSize, options.insertEveryPosition)) return false;
     const LevelPlan plan = PlanFor(options.level);
@@ -59,7 +59,7 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     for (const BlockData& block : blocks) total += block.size;
     total = std::max<int64_t>(1, total * (1 + plan.passes));
     int64_t done = 0;
-    auto parseAll = [&](const ParseParameters& parse, const CostModel& costs, std::vector<Token>& out) {
+    auto parseAll = [&](const ParseParameters& parse, const CostModel& costs, TokenList& out) {
         out.clear();
         for (const BlockData& block : blocks) {
             ParseBlock(tables, block.data, block.size, parse, costs, out, [&](int32_t parsed) {
@@ -74,7 +74,7 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     // Each further pass prices the steps by the code of the pass before;
     // the parse that codes smallest is kept.
     OwnCode best = CodeOf(tokens, options.tableSize);
-    std::vector<Token> trial;
+    TokenList trial(options.tableSize);
     for (int pass = 0; pass < plan.passes; ++pass) {
         parseAll(plan.parse, best.costs, trial);
         OwnCode code = CodeOf(trial, options.tableSize);

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "codec/Token.h"
+#include "codec/TokenList.h"
 
 // One block of bytes, expanded after a reset of the tables.
 struct BlockData {
@@ -21,4 +21,4 @@ struct CompressorOptions {
 
 // Parses every block into steps. The higher levels parse again with the
 // costs of the code that the previous pass gave. False when memory is short.
-bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, std::vector<Token>& tokens);
+bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, TokenList& tokens);

@@ -11,7 +11,7 @@ constexpr int32_t kProgressStep = 1 << 18;
 class BlockParser {
 public:
     BlockParser(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress)
+                const CostModel& costs, TokenList& out, const ParseProgress& progress)
         : tables(tables), data(data), size(size), p(parameters), costs(costs), out(out), progress(progress),
           n(tables.TableSize()) {
         for (int32_t v = 0; v <= p.niceLength; ++v) lengthCost.push_back(costs.LengthValue(static_cast<uint32_t>(v)));
@@ -188,7 +188,7 @@ private:
     int32_t size;
     const ParseParameters& p;
     const CostModel& costs;
-    std::vector<Token>& out;
+    TokenList& out;
     const ParseProgress& progress;
     const int n;
     std::vector<Candidate> found;
@@ -201,6 +201,6 @@ private:
 }  // namespace
 
 void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress) {
+                const CostModel& costs, TokenList& out, const ParseProgress& progress) {
     BlockParser(tables, data, size, parameters, costs, out, progress).Run();
 }

@@ -6,7 +6,7 @@
 
 #include "codec/CostModel.h"
 #include "codec/EncoderTables.h"
-#include "codec/Token.h"
+#include "codec/TokenList.h"
 
 // How hard a parse works.
 struct ParseParameters {
@@ -22,4 +22,4 @@ using ParseProgress = std::function<void(int32_t parsed)>;
 
 // Turns one block into steps, keeping tables in lockstep with the decoder.
 void ParseBlock(EncoderTables& tables, const uint8_t* data, int32_t size, const ParseParameters& parameters,
-                const CostModel& costs, std::vector<Token>& out, const ParseProgress& progress = {});
+                const CostModel& costs, TokenList& out, const ParseProgress& progress = {});

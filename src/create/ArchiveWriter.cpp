@@ -1,6 +1,7 @@
 #include "create/ArchiveWriter.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "archive/ArchiveHeader.h"
 #include "archive/BlockPlan.h"
@@ -27,7 +28,7 @@ std::vector<uint8_t> DirectoryBlock(const std::vector<ArchiveEntry>& entries) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options,
+std::vector<uint8_t> BuildArchive(std::vector<ArchiveEntry> entries, const ArchiveOptions& options,
                                   const std::function<void(int percent)>& progress) {
     const int n = options.largeTables ? 512 : 256;
     const std::vector<uint8_t> directory = DirectoryBlock(entries);
@@ -48,14 +49,22 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
             continue;
         }
         std::vector<uint8_t>& bytes = blockBytes.emplace_back();
-        for (int32_t k = b.first; k < b.end; ++k) bytes.insert(bytes.end(), entries[k].data.begin(), entries[k].data.end());
+        bytes.reserve(static_cast<size_t>(std::accumulate(sizes.begin() + b.first, sizes.begin() + b.end, int64_t{0})));
+        for (int32_t k = b.first; k < b.end; ++k) {
+            bytes.insert(bytes.end(), entries[k].data.begin(), entries[k].data.end());
+            std::vector<uint8_t>().swap(entries[k].data);
+        }
         blocks.push_back({bytes.data(), static_cast<int32_t>(bytes.size())});
     }
-    std::vector<Token> tokens;
+    TokenList tokens(n);
     if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level, progress}, tokens)) return {};
+    blocks.clear();
+    std::vector<std::vector<uint8_t>>().swap(blockBytes);
+    std::vector<ArchiveEntry>().swap(entries);
 
     const SymbolFrequencies counts = CountSymbols(tokens, n);
     std::vector<uint8_t> stream = WriteTokenStream(tokens, n, BuildCodeLengths(counts.main), BuildCodeLengths(counts.lengths));
+    tokens.clear();
     if (stream.empty()) return {};
 
     ArchiveHeader header;
@@ -63,7 +72,7 @@ std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, cons
                                               (options.insertEveryPosition ? ArchiveHeader::kInsertEveryPosition : 0));
     header.directorySize = static_cast<int32_t>(directory.size());
     header.totalSize = static_cast<int32_t>(directory.size() + dataSize);
-    header.entryCount = static_cast<int32_t>(entries.size());
+    header.entryCount = static_cast<int32_t>(sizes.size());
     if (!options.password.empty()) {
         const PasswordKey key = DerivePasswordKey(options.password);
         header.flags |= ArchiveHeader::kPassword;

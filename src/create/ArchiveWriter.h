@@ -22,7 +22,9 @@ struct ArchiveOptions {
 
 // Builds a whole archive: header, then one bit stream with one code for the
 // directory block and every block of file data. Empty on failure (no memory).
-std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options,
+// The entries are taken: their bytes are let go as soon as they are copied
+// or compressed, so that a large archive is not held twice.
+std::vector<uint8_t> BuildArchive(std::vector<ArchiveEntry> entries, const ArchiveOptions& options,
                                   const std::function<void(int percent)>& progress = {});
 
 // A self-extracting file: the program, the archive and the 4-byte trailer.

@@ -11,7 +11,9 @@ std::string CodeBits(const HuffmanTable& table, int s) {
     return bits;
 }
 
-std::vector<uint8_t> StreamOf(const std::vector<Token>& tokens, int n) {
+std::vector<uint8_t> StreamOf(const std::vector<Token>& steps, int n) {
+    TokenList tokens(n);
+    for (const Token& step : steps) tokens.push_back(step);
     // Every symbol occurs at least once, so every symbol has a code word.
     SymbolFrequencies counts = CountSymbols(tokens, n);
     for (auto& f : counts.main) ++f;
