@@ -286,16 +286,25 @@ TEST_F(QxdecProgram, OutputStaysInsideTheFolderAndOldFilesSurvive) {
     }
 }
 
-// A file whose time cannot be set is kept, with a notice, and the run goes on.
-TEST_F(QxdecProgram, FileWhoseTimeCannotBeSetIsKept) {
+// Faults of the host that are hard to cause: a file whose time cannot be
+// set is kept, with a notice, and the run goes on; a file that cannot be
+// read back in compare mode ends the run.
+TEST_F(QxdecProgram, HostFaultsAreReported) {
     if (test::Qxdec().windows) GTEST_SKIP() << "preloading is POSIX";
+    const std::string faults = "LD_PRELOAD=" QX_FAULTS_PATH " ASAN_OPTIONS=verify_asan_link_order=0";
     Archive("t.qx1", {{"a.txt", 0, test::Bytes("first")}, {"b.txt", 0, test::Bytes("second")}});
-    const auto r = test::RunProgram(test::Qxdec().program, {"t.qx1"}, dir.Path(), "", false,
-                                    "LD_PRELOAD=" QX_FAIL_TIMES_PATH " ASAN_OPTIONS=verify_asan_link_order=0");
-    EXPECT_EQ(r.status, 0) << r.output << r.errors;
-    EXPECT_TRUE(Contains(r.output, "ファイル(a.txt)の更新日付が設定(utime)できません。\n処理は続行します。")) << r.output;
+    const auto timed = test::RunProgram(test::Qxdec().program, {"t.qx1"}, dir.Path(), "", false, faults);
+    EXPECT_EQ(timed.status, 0) << timed.output << timed.errors;
+    EXPECT_TRUE(Contains(timed.output, "ファイル(a.txt)の更新日付が設定(utime)できません。\n処理は続行します。")) << timed.output;
     EXPECT_EQ(Read("a.txt"), "first");
     EXPECT_EQ(Read("b.txt"), "second");
+
+    // The preloaded library fails every read of 4321 bytes.
+    Archive("r.qx1", {{"r.bin", 0, test::RandomBytes(4321, 5)}});
+    ASSERT_EQ(Decode({"r.qx1"}).status, 0);
+    const auto compared = test::RunProgram(test::Qxdec().program, {"r.qx1"}, dir.Path(), "n\ny\n", false, faults);
+    EXPECT_EQ(compared.status, 2) << compared.output;
+    EXPECT_TRUE(Contains(compared.output, "ファイル(r.bin)が入力(fread)できません。")) << compared.output;
 }
 
 }  // namespace
