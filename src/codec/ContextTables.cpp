@@ -8,24 +8,31 @@ namespace {
 // The slots of the last tables of each size that ended on this thread,
 // kept for the next ones: opening archive after archive (a script, a
 // fuzzer) then maps no fresh megabyte each time.
-thread_local std::unique_ptr<ContextTables::Entry[]> spare[2];
+struct SpareSlots {
+    std::unique_ptr<ContextTables::Entry[]> entries[2];
+    bool ended = false;  // the thread is ending: tables ended later keep nothing
+    ~SpareSlots() { ended = true; }
 
-// The kept slots for tables of N per row; null for any other N.
-std::unique_ptr<ContextTables::Entry[]>* SpareFor(int n) {
-    return n == 256 ? &spare[0] : n == 512 ? &spare[1] : nullptr;
-}
+    // The kept slots for tables of N per row; null for any other N, and
+    // once the thread is ending.
+    std::unique_ptr<ContextTables::Entry[]>* For(int n) {
+        if (ended) return nullptr;
+        return n == 256 ? &entries[0] : n == 512 ? &entries[1] : nullptr;
+    }
+};
+thread_local SpareSlots spare;
 
 }  // namespace
 
 ContextTables::~ContextTables() {
-    if (auto* kept = SpareFor(tableSize); kept && !*kept) *kept = std::move(entries);
+    if (auto* kept = spare.For(tableSize); kept && !*kept) *kept = std::move(entries);
 }
 
 bool ContextTables::Allocate(int n, bool everyPosition) {
     insertEveryPosition = everyPosition;
     // Left unwritten: a slot at or above its row's high-water mark reads as
     // empty without being looked at (see Read).
-    if (auto* kept = SpareFor(n); kept && *kept) {
+    if (auto* kept = spare.For(n); kept && *kept) {
         entries = std::move(*kept);
     } else {
         entries.reset(new (std::nothrow) Entry[size_t{256} * static_cast<size_t>(n)]);
