@@ -7,9 +7,10 @@
 
 namespace {
 
-// How many bytes of a and b agree, up to limit; eight at a time where it can.
-int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t limit) {
-    int32_t n = 2;
+// How many bytes of a and b agree, up to limit, when the first start of
+// them do (start at most limit); eight at a time where it can.
+int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t start, int32_t limit) {
+    int32_t n = start;
     while (n + 8 <= limit) {
         uint64_t x, y;
         std::memcpy(&x, a + n, 8);
@@ -24,6 +25,19 @@ int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t limit) {
     return n;
 }
 
+// The eight bytes from data[p], the first in the lowest bits; zeros past
+// the end of the block.
+uint64_t FirstBytes(const uint8_t* data, int32_t p, int32_t size) {
+    uint64_t bytes = 0;
+    if (p + 8 <= size) {
+        std::memcpy(&bytes, data + p, 8);
+        if constexpr (std::endian::native == std::endian::big) bytes = __builtin_bswap64(bytes);
+        return bytes;
+    }
+    for (int i = 0; p + i < size; ++i) bytes |= uint64_t{data[p + i]} << (8 * i);
+    return bytes;
+}
+
 }  // namespace
 
 bool EncoderTables::Init(int n, bool everyPosition) {
@@ -34,7 +48,8 @@ bool EncoderTables::Init(int n, bool everyPosition) {
     next.reset(new (std::nothrow) int32_t[slots]);
     prev.reset(new (std::nothrow) int32_t[slots]);
     bucketOf.reset(new (std::nothrow) int32_t[slots]);
-    if (!bucketHead || !next || !prev || !bucketOf) return false;
+    firstBytes.reset(new (std::nothrow) uint64_t[slots]);
+    if (!bucketHead || !next || !prev || !bucketOf || !firstBytes) return false;
     std::fill(bucketHead.get(), bucketHead.get() + (size_t{1} << kBucketBits), -1);
     std::fill(bucketOf.get(), bucketOf.get() + slots, -1);
     return true;
@@ -77,6 +92,7 @@ void EncoderTables::Reindex(unsigned c, unsigned slot) {
     if (next[id] >= 0) prev[next[id]] = id;
     bucketHead[bucket] = id;
     bucketOf[id] = bucket;
+    firstBytes[id] = FirstBytes(data, src, size);
 }
 
 int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
@@ -90,17 +106,21 @@ int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVis
     // Searches mostly go forwards one position at a time: fetch the next
     // position's bucket while this one is searched.
     if (pos + 2 < size) __builtin_prefetch(&bucketHead[Bucket(b0, b1, data[pos + 2])]);
+    // Most strings part within their first eight bytes: those kept beside
+    // each slot tell how far without reading the string itself.
+    const uint64_t mine = FirstBytes(data, pos, size);
+    const int32_t known = std::min(8, limit);
     int32_t longest = 0;
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
         if (static_cast<unsigned>(id) >> rowShift != c) continue;
-        const int32_t src = tables.entries[static_cast<size_t>(id)].source;
-        const uint8_t* there = data + src;
-        if (there[0] != b0 || there[1] != b1) continue;
-        const int32_t common = CommonLength(there, here, limit);
+        const uint64_t differ = firstBytes[id] ^ mine;
+        if ((differ & 0xFFFF) != 0) continue;
+        const ContextTables::Entry entry = tables.entries[static_cast<size_t>(id)];
+        const int32_t common = differ != 0 ? std::min(std::countr_zero(differ) / 8, limit)
+                                           : CommonLength(data + entry.source, here, known, limit);
         longest = std::max(longest, common);
         const unsigned slot = static_cast<unsigned>(id) & mask;
-        out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common,
-                                tables.entries[static_cast<size_t>(id)].length});
+        out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>(Offset(c, slot)), common, entry.length});
     }
     return longest;
 }

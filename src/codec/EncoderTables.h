@@ -51,6 +51,7 @@ private:
     std::unique_ptr<int32_t[]> next;
     std::unique_ptr<int32_t[]> prev;
     std::unique_ptr<int32_t[]> bucketOf;  // -1 when the slot is in no bucket
+    std::unique_ptr<uint64_t[]> firstBytes;  // of each linked slot's string, as FirstBytes gives them
     std::vector<int32_t> linked;          // slots that were ever linked in this block
     const uint8_t* data = nullptr;
     int32_t size = 0;
