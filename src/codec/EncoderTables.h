@@ -34,8 +34,6 @@ public:
     void Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot);
 
     int TableSize() const { return tables.tableSize; }
-    // N is a power of two.
-    unsigned Offset(unsigned c, unsigned slot) const { return (slot - tables.head[c]) & (tables.tableSize - 1u); }
 
 private:
     static constexpr int kBucketBits = 18;
