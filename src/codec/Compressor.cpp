@@ -71,6 +71,7 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     ParseParameters first = plan.parse;
     if (plan.passes > 0) first.optimal = false;
     parseAll(first, CostModel::Initial(options.tableSize), tokens);
+    if (plan.passes == 0) return true;
     // Each further pass prices the steps by the code of the pass before;
     // the parse that codes smallest is kept.
     OwnCode best = CodeOf(tokens, options.tableSize);
