@@ -39,15 +39,13 @@ bool ContextTables::Allocate(int n, bool everyPosition) {
     }
     tableSize = static_cast<uint16_t>(n);
     if (!entries) return false;
-    std::fill(std::begin(head), std::end(head), uint16_t{0});
-    std::fill(std::begin(highWater), std::end(highWater), uint16_t{0});
+    std::fill(std::begin(filed), std::end(filed), 0u);
     return true;
 }
 
 void ContextTables::Clear() {
     // Every slot below a row's high-water mark was written since the last
-    // Clear, and none above it is ever read: resetting the marks empties
+    // Clear, and none above it is ever read: resetting the counts empties
     // the rows, at no cost for the slots that were used.
-    std::fill(std::begin(head), std::end(head), uint16_t{0});
-    std::fill(std::begin(highWater), std::end(highWater), uint16_t{0});
+    std::fill(std::begin(filed), std::end(filed), 0u);
 }

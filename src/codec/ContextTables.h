@@ -21,12 +21,15 @@ public:
     // Empties every row.
     void Clear();
 
+    // Row c's head, the slot that its next entry fills, and its high-water
+    // mark, how many of its slots were ever filled: both follow from the
+    // number of entries filed in the row since Clear (N is a power of two).
+    unsigned Head(unsigned c) const { return filed[c] & (tableSize - 1u); }
+    unsigned HighWater(unsigned c) const { return filed[c] < tableSize ? filed[c] : tableSize; }
+
     // The slot offset symbols count from the head: (head + offset) mod N,
-    // for a head and an offset both below N.
-    unsigned SlotFromHead(unsigned c, unsigned offset) const {
-        const unsigned slot = head[c] + offset;
-        return slot >= tableSize ? slot - tableSize : slot;
-    }
+    // for an offset below N.
+    unsigned SlotFromHead(unsigned c, unsigned offset) const { return (filed[c] + offset) & (tableSize - 1u); }
 
     int32_t& Source(unsigned c, unsigned slot) { return entries[c * tableSize + slot].source; }
     int32_t& Length(unsigned c, unsigned slot) { return entries[c * tableSize + slot].length; }
@@ -35,6 +38,7 @@ public:
     // mark is empty (kEmpty, length 0). Slots are filed in order from 0
     // until a row wraps (its mark is then N), and nothing writes above the
     // mark, so only slots below it hold what was filed since Clear.
+    // A slot is below N, so it is below the mark when it is below filed[c].
     struct Entry;
     Entry Read(unsigned c, unsigned slot) const;
 
@@ -48,7 +52,7 @@ public:
     // entry there, if the head slot holds one.
     template <typename Notice = NoNotice>
     void MoveHeadEntry(unsigned c, unsigned slot, Notice notice = {}) {
-        const unsigned h = head[c];
+        const unsigned h = Head(c);
         if (Read(c, h).source != kEmpty) {
             Source(c, slot) = Source(c, h);
             Length(c, slot) = Length(c, h);
@@ -65,35 +69,33 @@ public:
         const unsigned n = tableSize;
         Entry* const rows = entries.get();
         unsigned c = area[insertPos];
-        unsigned k = head[c];
+        uint32_t f = filed[c];
+        const unsigned k = f & (n - 1);
         rows[c * n + k] = Entry{insertPos + 1, len};
         notice(c, k);
-        ++k;
-        if (highWater[c] < k) highWater[c] = static_cast<uint16_t>(k);
-        head[c] = static_cast<uint16_t>(k == n ? 0 : k);
+        filed[c] = f + 1;
         ++insertPos;
         if (!insertEveryPosition) return produced - 1;
-        // A row takes these entries only until it first wraps; until then
-        // its head is its high-water mark, and afterwards the mark is N.
-        // Most rows wrap early in a block, so the test comes first.
+        // A row takes these entries only until it first wraps, that is while
+        // fewer than N were filed in it; its next slot is then that count.
         // The entry at pos holds the rest of the step from there: its length
         // falls by one per position.
         const int32_t lengthBase = insertPos + len - 1;
         const int32_t last = produced - 1;
         for (; insertPos < last; ++insertPos) {
             c = area[insertPos];
-            const unsigned h = highWater[c];
-            if (h == n) continue;
-            rows[c * n + h] = Entry{insertPos + 1, lengthBase - insertPos};
-            notice(c, h);
-            head[c] = static_cast<uint16_t>(h + 1 == n ? 0 : h + 1);
-            highWater[c] = static_cast<uint16_t>(h + 1);
+            f = filed[c];
+            if (f >= n) continue;
+            rows[c * n + f] = Entry{insertPos + 1, lengthBase - insertPos};
+            notice(c, f);
+            filed[c] = f + 1;
         }
         return insertPos;
     }
 
-    uint16_t head[256] = {};
-    uint16_t highWater[256] = {};
+    // Entries filed in each row since Clear. A block has fewer steps and
+    // positions than 2^31, so the count cannot wrap.
+    uint32_t filed[256] = {};
     // Each slot's source (a position in the area, kEmpty for none) and
     // length, side by side: a match reads both.
     struct Entry {
@@ -106,5 +108,5 @@ public:
 };
 
 inline ContextTables::Entry ContextTables::Read(unsigned c, unsigned slot) const {
-    return slot < highWater[c] ? entries[c * tableSize + slot] : Entry{kEmpty, 0};
+    return slot < filed[c] ? entries[c * tableSize + slot] : Entry{kEmpty, 0};
 }

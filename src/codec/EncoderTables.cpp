@@ -110,7 +110,7 @@ int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVis
     // each slot tell how far without reading the string itself.
     const uint64_t mine = FirstBytes(data, pos, size);
     const int32_t known = std::min(8, limit);
-    const unsigned head = tables.head[c];  // offsets count from it; N is a power of two
+    const unsigned head = tables.Head(c);  // offsets count from it; N is a power of two
     int32_t longest = 0;
     for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
         if (static_cast<unsigned>(id) >> rowShift != c) continue;

@@ -117,27 +117,27 @@ TEST_F(ContextTablesTest, EveryPositionFilesEachSuffixUnderItsOwnByte) {
     EXPECT_EQ(tables.Length('q', 0), 2);
     EXPECT_EQ(tables.Source('r', 0), 3);
     EXPECT_EQ(tables.Length('r', 0), 1);
-    EXPECT_EQ(tables.head['r'], 1);
+    EXPECT_EQ(tables.Head('r'), 1);
 }
 
 TEST_F(ContextTablesTest, WithoutEveryPositionOnlyTheStepIsFiled) {
     ASSERT_TRUE(tables.Allocate(256, false));
     EXPECT_EQ(tables.Insert(area, 0, 4, 3), 3);
     EXPECT_EQ(tables.Source('p', 0), 1);
-    EXPECT_EQ(tables.highWater['q'], 0);
-    EXPECT_EQ(tables.highWater['r'], 0);
+    EXPECT_EQ(tables.HighWater('q'), 0);
+    EXPECT_EQ(tables.HighWater('r'), 0);
 }
 
 TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
     ASSERT_TRUE(tables.Allocate(256, true));
     const unsigned char same[4] = {'q', 'q', 'q', 'q'};
     for (int i = 0; i < 257; ++i) tables.Insert(same, 0, 2, 1);  // 257 one-byte steps after 'q'
-    EXPECT_EQ(tables.highWater['q'], 256);
-    EXPECT_EQ(tables.head['q'], 1);
+    EXPECT_EQ(tables.HighWater('q'), 256);
+    EXPECT_EQ(tables.Head('q'), 1);
     // A 3-byte step after q whose later positions also follow q: only the
     // head slot changes, the extra entries are dropped.
     tables.Insert(same, 0, 4, 3);
-    EXPECT_EQ(tables.head['q'], 2);
+    EXPECT_EQ(tables.Head('q'), 2);
     EXPECT_EQ(tables.Length('q', 1), 3);
     EXPECT_EQ(tables.Length('q', 2), 1);
 }
@@ -146,13 +146,11 @@ TEST_F(ContextTablesTest, RememberedMatchMovesTheHeadEntry) {
     ASSERT_TRUE(tables.Allocate(256, false));
     tables.Source('a', 0) = 5;
     tables.Length('a', 0) = 7;
-    tables.head['a'] = 0;
-    tables.highWater['a'] = 256;  // a row that has wrapped
+    tables.filed['a'] = 256;  // a row that has wrapped: head 0
     tables.MoveHeadEntry('a', 9);
     EXPECT_EQ(tables.Source('a', 9), 5);
     EXPECT_EQ(tables.Length('a', 9), 7);
-    tables.head['b'] = 3;  // empty head slot: nothing moves
-    tables.highWater['b'] = 3;  // not wrapped: the head is the next free slot
+    tables.filed['b'] = 3;  // not wrapped: the head, slot 3, is the next free one and empty
     tables.Source('b', 4) = 11;
     tables.MoveHeadEntry('b', 4);
     EXPECT_EQ(tables.Source('b', 4), 11);
