@@ -9,15 +9,15 @@ namespace {
 // kept for the next ones: opening archive after archive (a script, a
 // fuzzer) then maps no fresh megabyte each time.
 struct SpareSlots {
-    std::unique_ptr<ContextTables::Entry[]> entries[2];
+    std::unique_ptr<int32_t[]> slots[2];
     bool ended = false;  // the thread is ending: tables ended later keep nothing
     ~SpareSlots() { ended = true; }
 
     // The kept slots for tables of N per row; null for any other N, and
     // once the thread is ending.
-    std::unique_ptr<ContextTables::Entry[]>* For(int n) {
+    std::unique_ptr<int32_t[]>* For(int n) {
         if (ended) return nullptr;
-        return n == 256 ? &entries[0] : n == 512 ? &entries[1] : nullptr;
+        return n == 256 ? &slots[0] : n == 512 ? &slots[1] : nullptr;
     }
 };
 thread_local SpareSlots spare;
@@ -25,7 +25,7 @@ thread_local SpareSlots spare;
 }  // namespace
 
 ContextTables::~ContextTables() {
-    if (auto* kept = spare.For(tableSize); kept && !*kept) *kept = std::move(entries);
+    if (auto* kept = spare.For(tableSize); kept && !*kept) *kept = std::move(slots);
 }
 
 bool ContextTables::Allocate(int n, bool everyPosition) {
@@ -33,12 +33,14 @@ bool ContextTables::Allocate(int n, bool everyPosition) {
     // Left unwritten: a slot at or above its row's high-water mark reads as
     // empty without being looked at (see Read).
     if (auto* kept = spare.For(n); kept && *kept) {
-        entries = std::move(*kept);
+        slots = std::move(*kept);
     } else {
-        entries.reset(new (std::nothrow) Entry[size_t{256} * static_cast<size_t>(n)]);
+        slots.reset(new (std::nothrow) int32_t[size_t{2} * 256 * static_cast<size_t>(n)]);
     }
     tableSize = static_cast<uint16_t>(n);
-    if (!entries) return false;
+    if (!slots) return false;
+    sources = slots.get();
+    lengths = sources + size_t{256} * static_cast<size_t>(n);
     std::fill(std::begin(filed), std::end(filed), 0u);
     return true;
 }

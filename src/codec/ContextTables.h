@@ -31,8 +31,8 @@ public:
     // for an offset below N.
     unsigned SlotFromHead(unsigned c, unsigned offset) const { return (filed[c] + offset) & (tableSize - 1u); }
 
-    int32_t& Source(unsigned c, unsigned slot) { return entries[c * tableSize + slot].source; }
-    int32_t& Length(unsigned c, unsigned slot) { return entries[c * tableSize + slot].length; }
+    int32_t& Source(unsigned c, unsigned slot) { return sources[c * tableSize + slot]; }
+    int32_t& Length(unsigned c, unsigned slot) { return lengths[c * tableSize + slot]; }
 
     // A slot as the decoder sees it: one at or above the row's high-water
     // mark is empty (kEmpty, length 0). Slots are filed in order from 0
@@ -67,11 +67,13 @@ public:
     template <typename Notice = NoNotice>
     int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
         const unsigned n = tableSize;
-        Entry* const rows = entries.get();
+        int32_t* const from = sources;
+        int32_t* const size = lengths;
         unsigned c = area[insertPos];
         uint32_t f = filed[c];
         const unsigned k = f & (n - 1);
-        rows[c * n + k] = Entry{insertPos + 1, len};
+        from[c * n + k] = insertPos + 1;
+        size[c * n + k] = len;
         notice(c, k);
         filed[c] = f + 1;
         ++insertPos;
@@ -86,7 +88,8 @@ public:
             c = area[insertPos];
             f = filed[c];
             if (f >= n) continue;
-            rows[c * n + f] = Entry{insertPos + 1, lengthBase - insertPos};
+            from[c * n + f] = insertPos + 1;
+            size[c * n + f] = lengthBase - insertPos;
             notice(c, f);
             filed[c] = f + 1;
         }
@@ -96,17 +99,23 @@ public:
     // Entries filed in each row since Clear. A block has fewer steps and
     // positions than 2^31, so the count cannot wrap.
     uint32_t filed[256] = {};
-    // Each slot's source (a position in the area, kEmpty for none) and
-    // length, side by side: a match reads both.
+    // A slot's source (a position in the area, kEmpty for none) and length.
     struct Entry {
         int32_t source;
         int32_t length;
     };
-    std::unique_ptr<Entry[]> entries;
+    // The sources and then the lengths of all slots, row by row, in one
+    // allocation. Apart, not side by side: a match with a decoded length
+    // reads only the source.
+    std::unique_ptr<int32_t[]> slots;
+    int32_t* sources = nullptr;
+    int32_t* lengths = nullptr;
     uint16_t tableSize = 256;
     bool insertEveryPosition = false;
 };
 
 inline ContextTables::Entry ContextTables::Read(unsigned c, unsigned slot) const {
-    return slot < filed[c] ? entries[c * tableSize + slot] : Entry{kEmpty, 0};
+    if (slot >= filed[c]) return Entry{kEmpty, 0};
+    const unsigned i = c * tableSize + slot;
+    return Entry{sources[i], lengths[i]};
 }

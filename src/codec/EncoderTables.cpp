@@ -5,41 +5,6 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-// How many bytes of a and b agree, up to limit, when the first start of
-// them do (start at most limit); eight at a time where it can.
-int32_t CommonLength(const uint8_t* a, const uint8_t* b, int32_t start, int32_t limit) {
-    int32_t n = start;
-    while (n + 8 <= limit) {
-        uint64_t x, y;
-        std::memcpy(&x, a + n, 8);
-        std::memcpy(&y, b + n, 8);
-        if (x != y) {
-            if constexpr (std::endian::native == std::endian::little) return n + std::countr_zero(x ^ y) / 8;
-            break;
-        }
-        n += 8;
-    }
-    while (n < limit && a[n] == b[n]) ++n;
-    return n;
-}
-
-// The eight bytes from data[p], the first in the lowest bits; zeros past
-// the end of the block.
-uint64_t FirstBytes(const uint8_t* data, int32_t p, int32_t size) {
-    uint64_t bytes = 0;
-    if (p + 8 <= size) {
-        std::memcpy(&bytes, data + p, 8);
-        if constexpr (std::endian::native == std::endian::big) bytes = __builtin_bswap64(bytes);
-        return bytes;
-    }
-    for (int i = 0; p + i < size; ++i) bytes |= uint64_t{data[p + i]} << (8 * i);
-    return bytes;
-}
-
-}  // namespace
-
 bool EncoderTables::Init(int n, bool everyPosition) {
     if (!tables.Allocate(n, everyPosition)) return false;
     rowShift = std::countr_zero(static_cast<unsigned>(n));
@@ -97,33 +62,7 @@ void EncoderTables::Reindex(unsigned c, unsigned slot) {
 
 int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
     out.clear();
-    if (pos < 1 || pos + 1 >= size) return 0;
-    const unsigned c = data[pos - 1];
-    const unsigned mask = tables.tableSize - 1u;
-    const uint8_t b0 = data[pos], b1 = data[pos + 1];
-    const int32_t limit = std::min(maxLength, size - pos);
-    const uint8_t* here = data + pos;
-    // Searches mostly go forwards one position at a time: fetch the next
-    // position's bucket while this one is searched.
-    if (pos + 2 < size) __builtin_prefetch(&bucketHead[Bucket(b0, b1, data[pos + 2])]);
-    // Most strings part within their first eight bytes: those kept beside
-    // each slot tell how far without reading the string itself.
-    const uint64_t mine = FirstBytes(data, pos, size);
-    const int32_t known = std::min(8, limit);
-    const unsigned head = tables.Head(c);  // offsets count from it; N is a power of two
-    int32_t longest = 0;
-    for (int32_t id = bucketHead[Bucket(c, b0, b1)]; id >= 0 && maxVisits > 0; id = next[id], --maxVisits) {
-        if (static_cast<unsigned>(id) >> rowShift != c) continue;
-        const uint64_t differ = firstBytes[id] ^ mine;
-        if ((differ & 0xFFFF) != 0) continue;
-        const ContextTables::Entry entry = tables.entries[static_cast<size_t>(id)];
-        const int32_t common = differ != 0 ? std::min(std::countr_zero(differ) / 8, limit)
-                                           : CommonLength(data + entry.source, here, known, limit);
-        longest = std::max(longest, common);
-        const unsigned slot = static_cast<unsigned>(id) & mask;
-        out.push_back(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>((slot - head) & mask), common, entry.length});
-    }
-    return longest;
+    return VisitCandidates(pos, maxLength, maxVisits, [&out](const Candidate& c) { out.push_back(c); });
 }
 
 void EncoderTables::Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot) {

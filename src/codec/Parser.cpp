@@ -108,11 +108,30 @@ private:
             if (here == kUnreached) continue;
             const int32_t a = pos + i;
             relax(i + 1, here + costs.Literal(data[a]), 1);
-            int32_t longest = tables.FindCandidates(a, p.niceLength, p.maxVisits, found);
-            if (found.empty()) continue;
+            // The cheapest slot for each length a string agrees in (in two
+            // halves, alternately, so that one minimum need not wait for the
+            // one before); every length up to it can be taken from that slot.
+            // Remembered lengths are priced at once.
+            Node* const from = nodes.data() + i;
+            const auto reach = [from](int32_t len, uint32_t cost) {
+                if (cost < from[len].cost) {
+                    from[len].cost = cost;
+                    from[len].len = len;
+                }
+            };
+            uint32_t* const halves[2] = {cheapestAt.data(), cheapestAt.data() + p.niceLength + 1};
+            size_t seen = 0;
+            int32_t longest = tables.VisitCandidates(a, p.niceLength, p.maxVisits, [&](const Candidate& c) {
+                if (c.remembered >= 2 && c.remembered <= c.common) reach(c.remembered, here + costs.Symbol(n + c.offset));
+                uint32_t& best = halves[seen++ & 1][c.common];
+                best = std::min(best, costs.Symbol(c.offset));
+            });
+            if (seen == 0) continue;
             nodes[static_cast<size_t>(i)].longest = longest;
             if (longest >= p.niceLength) {
-                // Take a long string at once; the plan ends behind it.
+                // Take a long string at once; the plan ends behind it, so what
+                // was priced beyond this node is never read.
+                std::fill(cheapestAt.begin(), cheapestAt.end(), kUnreached);
                 longest = std::max(longest, tables.FindCandidates(a, size, p.maxVisits, found));
                 forcedEnd = i;
                 forcedLength = longest;
@@ -121,23 +140,6 @@ private:
             // Every string ends at a node inside the plan (longest is below
             // niceLength), and the node at i + longest is reached from here
             // or was before, so reached covers them all.
-            Node* const from = nodes.data() + i;
-            const auto reach = [from](int32_t len, uint32_t cost) {
-                if (cost < from[len].cost) {
-                    from[len].cost = cost;
-                    from[len].len = len;
-                }
-            };
-            // The cheapest slot for each length a string agrees in (in two
-            // halves, alternately, so that one minimum need not wait for the
-            // one before); every length up to it can be taken from that slot.
-            uint32_t* const halves[2] = {cheapestAt.data(), cheapestAt.data() + p.niceLength + 1};
-            for (size_t k = 0; k < found.size(); ++k) {
-                const Candidate& c = found[k];
-                if (c.remembered >= 2 && c.remembered <= c.common) reach(c.remembered, here + costs.Symbol(n + c.offset));
-                uint32_t& best = halves[k & 1][c.common];
-                best = std::min(best, costs.Symbol(c.offset));
-            }
             uint32_t cheapest = kUnreached;
             for (int32_t len = longest; len >= 2; --len) {
                 cheapest = std::min({cheapest, halves[0][len], halves[1][len]});
