@@ -4,8 +4,9 @@
 file(GLOB QX_WEB_SOURCES CONFIGURE_DEPENDS
   src/util/*.cpp src/dialog/*.cpp src/archive/*.cpp src/codec/*.cpp src/extract/*.cpp src/api/*.cpp
   src/platform/posix/*.cpp src/platform/web/*.cpp)
-# The browser has no iconv: its own decoder serves instead.
-list(FILTER QX_WEB_SOURCES EXCLUDE REGEX "/posix/(Encoding|Sha256|Terminal|ReplacingFile)\\.cpp$")
+# The browser has no iconv (its own decoder serves instead) and the module
+# no threads.
+list(FILTER QX_WEB_SOURCES EXCLUDE REGEX "/posix/(Encoding|Sha256|Terminal|ReplacingFile|Workers)\\.cpp$")
 
 set(QX_WEB_DIR ${CMAKE_BINARY_DIR}/web)
 add_executable(qx1web ${QX_WEB_SOURCES})

@@ -1,0 +1,40 @@
+#include "platform/Workers.h"
+
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+int HostThreads() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(n);
+}
+
+void RunWorkers(int count, const std::function<void(int worker)>& work) {
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto run = [&](int worker) {
+        try {
+            work(worker);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureLock);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int worker = 1; worker < count; ++worker) {
+        try {
+            threads.emplace_back(run, worker);
+        } catch (const std::system_error&) {
+            break;  // no more threads: the ones running take the rest
+        }
+    }
+    run(0);
+    for (std::thread& thread : threads) thread.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace platform
