@@ -1,6 +1,8 @@
 #include "codec/Compressor.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <utility>
 
 #include "codec/CodeLengths.h"
@@ -8,8 +10,12 @@
 #include "codec/EncoderTables.h"
 #include "codec/Parser.h"
 #include "codec/TokenStream.h"
+#include "platform/Workers.h"
 
 namespace {
+
+// Each worker's rows and index take about 6 MB.
+constexpr int kMaxWorkers = 8;
 
 struct LevelPlan {
     ParseParameters parse;
@@ -48,24 +54,93 @@ OwnCode CodeOf(const TokenList& tokens, int tableSize) {
     return code;
 }
 
+// Runs of whole blocks, each parsed by one worker into its own list: about
+// four runs per worker, so that the workers end close together, and none
+// much below a megabyte, so that small blocks do not each hold a list.
+std::vector<std::pair<size_t, size_t>> CutRuns(const std::vector<BlockData>& blocks, int workers) {
+    int64_t total = 0;
+    for (const BlockData& block : blocks) total += block.size;
+    const int64_t target = std::max<int64_t>(total / (4 * workers), int64_t{1} << 20);
+    std::vector<std::pair<size_t, size_t>> runs;
+    size_t first = 0;
+    int64_t bytes = 0;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        bytes += blocks[b].size;
+        if (bytes >= target || b + 1 == blocks.size()) {
+            runs.emplace_back(first, b + 1);
+            first = b + 1;
+            bytes = 0;
+        }
+    }
+    return runs;
+}
+
+// Counts the bytes that all workers parsed, and tells the caller's
+// progress on the calling thread only (worker 0), never going back.
+class SharedProgress {
+public:
+    SharedProgress(const std::function<void(int)>& report, int64_t total) : report(report), total(total) {}
+    void Add(int64_t bytes, int worker) {
+        done += bytes;
+        if (worker == 0) Tell();
+    }
+    void Tell() {
+        if (!report) return;
+        const auto percent = static_cast<int>(done.load() * 100 / total);
+        if (percent > shown) report(shown = percent);
+    }
+
+private:
+    const std::function<void(int)>& report;
+    const int64_t total;
+    std::atomic<int64_t> done{0};
+    int shown = -1;
+};
+
 }  // namespace
 
 bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOptions& options, TokenList& tokens) {
-    EncoderTables tables;
-    if (!tables.Init(options.tableSize, options.insertEveryPosition)) return false;
+    // Every block starts with empty rows, so blocks can be parsed apart, on
+    // as many threads as the host runs, each worker with rows of its own;
+    // the steps are put together in block order, the same at any count.
+    const int asked = options.workers > 0 ? options.workers : platform::HostThreads();
+    const int wanted = std::clamp(asked, 1, std::clamp(static_cast<int>(blocks.size()), 1, kMaxWorkers));
+    std::vector<std::unique_ptr<EncoderTables>> tables;
+    while (static_cast<int>(tables.size()) < wanted) {
+        auto own = std::make_unique<EncoderTables>();
+        if (!own->Init(options.tableSize, options.insertEveryPosition)) break;
+        tables.push_back(std::move(own));
+    }
+    if (tables.empty()) return false;
+    const int workers = static_cast<int>(tables.size());
+    const std::vector<std::pair<size_t, size_t>> runs = CutRuns(blocks, workers);
     const LevelPlan plan = PlanFor(options.level);
     // Progress counts the bytes parsed in every pass that may run.
     int64_t total = 0;
     for (const BlockData& block : blocks) total += block.size;
-    total = std::max<int64_t>(1, total * (1 + plan.passes));
-    int64_t done = 0;
+    SharedProgress progress(options.progress, std::max<int64_t>(1, total * (1 + plan.passes)));
     auto parseAll = [&](const ParseParameters& parse, const CostModel& costs, TokenList& out) {
         out.clear();
-        for (const BlockData& block : blocks) {
-            ParseBlock(tables, block.data, block.size, parse, costs, out, [&](int32_t parsed) {
-                if (options.progress) options.progress(static_cast<int>((done + parsed) * 100 / total));
-            });
-            done += block.size;
+        std::vector<TokenList> parts;
+        for (size_t r = 0; r < runs.size(); ++r) parts.emplace_back(options.tableSize);
+        std::atomic<size_t> nextRun{0};
+        platform::RunWorkers(workers, [&](int worker) {
+            for (size_t r; (r = nextRun++) < runs.size();) {
+                for (size_t b = runs[r].first; b < runs[r].second; ++b) {
+                    int32_t told = 0;
+                    ParseBlock(*tables[static_cast<size_t>(worker)], blocks[b].data, blocks[b].size, parse, costs,
+                               parts[r], [&](int32_t parsed) {
+                                   progress.Add(parsed - told, worker);
+                                   told = parsed;
+                               });
+                    progress.Add(blocks[b].size - told, worker);
+                }
+            }
+        });
+        progress.Tell();
+        for (TokenList& part : parts) {
+            out.Append(part);
+            part.clear();
         }
     };
     ParseParameters first = plan.parse;

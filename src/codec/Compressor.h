@@ -16,7 +16,8 @@ struct CompressorOptions {
     int tableSize = 512;
     bool insertEveryPosition = true;
     int level = 5;  // 1 (fastest) to 9 (smallest)
-    std::function<void(int percent)> progress;  // told as the work goes on
+    std::function<void(int percent)> progress;  // told as the work goes on, on the calling thread
+    int workers = 0;  // threads that parse blocks; 0: as many as the host runs
 };
 
 // Parses every block into steps. The higher levels parse again with the

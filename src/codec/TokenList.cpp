@@ -1,5 +1,7 @@
 #include "codec/TokenList.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 TokenList::TokenList(int tableSize) : n_(static_cast<unsigned>(tableSize)) {}
@@ -23,6 +25,26 @@ void TokenList::push_back(const Token& token) {
     PutNumber(symbol >= 2 * n_ ? symbol - 2 * n_ : symbol + 256);
     if (symbol < n_) PutNumber(token.lengthValue);
     ++count_;
+}
+
+void TokenList::Append(const TokenList& other) {
+    // A list is one run of bytes cut into chunks, all full but the last.
+    for (size_t i = 0; i < other.chunks_.size(); ++i) {
+        const uint8_t* bytes = other.chunks_[i].get();
+        size_t left = i + 1 < other.chunks_.size() ? kChunkBytes : other.used_;
+        while (left > 0) {
+            if (used_ == kChunkBytes) {
+                chunks_.emplace_back(new uint8_t[kChunkBytes]);
+                used_ = 0;
+            }
+            const size_t piece = std::min(left, kChunkBytes - used_);
+            std::memcpy(chunks_.back().get() + used_, bytes, piece);
+            used_ += piece;
+            bytes += piece;
+            left -= piece;
+        }
+    }
+    count_ += other.count_;
 }
 
 void TokenList::clear() {

@@ -17,6 +17,8 @@ public:
     explicit TokenList(int tableSize);
 
     void push_back(const Token& token);
+    // Puts the steps of other behind these.
+    void Append(const TokenList& other);
     // Empties the list and gives its memory back.
     void clear();
     void swap(TokenList& other) noexcept;

@@ -1,5 +1,6 @@
 // The compact step list gives back exactly the steps put in, across its
-// chunk boundaries and for length values of every size.
+// chunk boundaries, across lists put one behind the other, and for length
+// values of every size.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -24,10 +25,15 @@ TEST(TokenList, GivesBackEveryStep) {
         };
         TokenList list(n);
         std::vector<Token> steps;
-        // Enough steps to fill several chunks.
-        for (size_t i = 0; i < 60000; ++i) {
-            steps.push_back(kinds[i % kinds.size()]);
-            list.push_back(steps.back());
+        // Enough steps to fill several chunks, in three lists: the second
+        // one lands behind a chunk that is not full.
+        for (const size_t piece : {1000, 40000, 19000}) {
+            TokenList part(n);
+            for (size_t i = 0; i < piece; ++i) {
+                steps.push_back(kinds[steps.size() % kinds.size()]);
+                part.push_back(steps.back());
+            }
+            list.Append(part);
         }
         ASSERT_EQ(list.size(), steps.size());
         size_t i = 0;

@@ -1,12 +1,14 @@
 // Archives made by the writer expand to exactly their input, for every
 // option and shape of content, and for the benchmark corpus (beside the
-// repository, when it is there).
+// repository, when it is there). The encoder's steps are the same on any
+// number of threads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <ostream>
 
 #include "TestSupport.h"
+#include "codec/Compressor.h"
 #include "qx1.h"
 
 namespace {
@@ -86,6 +88,49 @@ INSTANTIATE_TEST_SUITE_P(AllOptions, RoundTrip,
                                            Options{false, false, "secret", 6}, Options{true, true, "表ソ", 7},
                                            Options{false, true, "", 8}, Options{true, true, "", 9}),
                          [](const auto& info) { return Name(info.param); });
+
+bool SameSteps(const TokenList& a, const TokenList& b) {
+    if (a.size() != b.size()) return false;
+    auto i = a.begin();
+    for (const Token token : b) {
+        if (token.symbol != (*i).symbol || token.lengthValue != (*i).lengthValue) return false;
+        ++i;
+    }
+    return true;
+}
+
+TEST(Compressor, StepsAreTheSameOnAnyNumberOfWorkers) {
+    // Blocks of several sizes, so that the workers take runs of different
+    // lengths and end out of order.
+    std::vector<std::vector<uint8_t>> contents;
+    for (uint32_t seed = 1; seed <= 4; ++seed) contents.push_back(Text(400000, seed));
+    for (const ArchiveEntry& entry : Contents()) contents.push_back(entry.data);
+    std::vector<BlockData> blocks;
+    for (const auto& bytes : contents) blocks.push_back({bytes.data(), static_cast<int32_t>(bytes.size())});
+    auto parse = [](const std::vector<BlockData>& some, int level, int workers, TokenList& tokens) {
+        std::vector<int> told;
+        const CompressorOptions options{512, true, level, [&told](int percent) { told.push_back(percent); }, workers};
+        ASSERT_TRUE(CompressBlocks(some, options, tokens));
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end())) << level << " " << workers;  // never back
+    };
+    // Without further passes a block's steps depend on the block alone:
+    // they come in block order.
+    TokenList byBlock(512);
+    for (const BlockData& block : blocks) {
+        TokenList own(512);
+        parse({block}, 2, 1, own);
+        byBlock.Append(own);
+    }
+    for (const int level : {2, 6}) {
+        TokenList alone(512), together(512);
+        parse(blocks, level, 1, alone);
+        parse(blocks, level, 3, together);
+        EXPECT_TRUE(SameSteps(alone, together)) << level;
+        if (level == 2) {
+            EXPECT_TRUE(SameSteps(alone, byBlock));
+        }
+    }
+}
 
 const std::filesystem::path kCorpus = std::filesystem::path(QX_SOURCE_DIR) / ".." / "shared" / "corpus";
 
