@@ -74,6 +74,7 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
     archiveOptions.insertEveryPosition = options.insertEveryPosition;
     archiveOptions.password = options.password.value_or("");
     archiveOptions.level = options.level;
+    archiveOptions.threads = options.threads;
     int shown = -1;
     std::function<void(int)> progress;
     if (!options.quiet && platform::StandardOutputIsTerminal()) {

@@ -57,7 +57,7 @@ std::vector<uint8_t> BuildArchive(std::vector<ArchiveEntry> entries, const Archi
         blocks.push_back({bytes.data(), static_cast<int32_t>(bytes.size())});
     }
     TokenList tokens(n);
-    if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level, progress}, tokens)) return {};
+    if (!CompressBlocks(blocks, CompressorOptions{n, options.insertEveryPosition, options.level, progress, options.threads}, tokens)) return {};
     blocks.clear();
     std::vector<std::vector<uint8_t>>().swap(blockBytes);
     std::vector<ArchiveEntry>().swap(entries);

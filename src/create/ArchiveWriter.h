@@ -18,6 +18,7 @@ struct ArchiveOptions {
     bool insertEveryPosition = false;  // file every position of a step
     std::string password;              // CP932; empty for none
     int level = 5;                     // 1 (fastest) to 9 (smallest)
+    int threads = 0;                   // that parse blocks; 0: as many as the host runs
 };
 
 // Builds a whole archive: header, then one bit stream with one code for the

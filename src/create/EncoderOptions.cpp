@@ -32,6 +32,14 @@ EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args) {
             o.sfxProgram = "";
         } else if (a.rfind("--sfx=", 0) == 0 && a.size() > 6) {
             o.sfxProgram = a.substr(6);
+        } else if (a.rfind("--threads=", 0) == 0) {
+            const std::string count = a.substr(10);
+            if (count.empty() || count.size() > 3 || count.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(count) < 1) {
+                o.error = "option --threads needs a number from 1 to 999";
+                return o;
+            }
+            o.threads = std::stoi(count);
         } else if (a == "--keep-order") {
             o.keepOrder = true;
         } else if (a == "-q" || a == "--quiet") {
@@ -68,6 +76,7 @@ std::string EncoderUsage(const std::string& program) {
            "  --no-every        file only where each step begins\n"
            "  --sfx[=QXDEC]     write a self-extracting program (by default the qxdec beside this program)\n"
            "  --keep-order      store the files in the order given (default: the order that compresses best)\n"
+           "  --threads=N       compress on N threads (default: as many as the host runs; the output is the same)\n"
            "  -q, --quiet       no progress display\n"
            "  -h, --help        this text\n"
            "  --version         the version\n";

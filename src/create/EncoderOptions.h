@@ -12,6 +12,7 @@ struct EncoderOptions {
     bool largeTables = true;            // --tables=512 (default) or --tables=256
     bool insertEveryPosition = true;    // --every (default) or --no-every
     std::optional<std::string> sfxProgram;  // --sfx[=QXDEC]: "" means the qxdec beside qxenc
+    int threads = 0;                    // --threads=N: parse on N threads; 0: as many as the host runs
     bool keepOrder = false;             // --keep-order: store in the order given, not the order that packs best
     bool quiet = false;
     bool help = false;

@@ -55,7 +55,7 @@ TEST_F(QxencProgram, EveryLevelAndOptionRoundTrips) {
 
 TEST_F(QxencProgram, OutputIsDeterministic) {
     ASSERT_EQ(Qxenc({"-q", "one.qx1", "src"}).status, 0);
-    ASSERT_EQ(Qxenc({"-q", "two.qx1", "src"}).status, 0);
+    ASSERT_EQ(Qxenc({"-q", "--threads=1", "two.qx1", "src"}).status, 0);
     EXPECT_EQ(test::ReadBytes(dir.Path() / "one.qx1"), test::ReadBytes(dir.Path() / "two.qx1"));
 }
 
@@ -181,6 +181,10 @@ TEST(EncoderOptions, ParsesTheCommandLine) {
     EXPECT_EQ(o.archive, "a.qx1");
     EXPECT_EQ(o.paths, (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(ParseEncoderOptions({"qxenc", "-p", "", "a", "b"}).error, "the password must not be empty");
+    EXPECT_EQ(ParseEncoderOptions({"qxenc", "--threads=3", "a", "b"}).threads, 3);
+    for (const char* bad : {"--threads=0", "--threads=", "--threads=x", "--threads=-1", "--threads=9999"}) {
+        EXPECT_EQ(ParseEncoderOptions({"qxenc", bad, "a", "b"}).error, "option --threads needs a number from 1 to 999") << bad;
+    }
     EXPECT_TRUE(ParseEncoderOptions({"qxenc", "--help"}).help);
     EXPECT_EQ(ParseEncoderOptions({"qxenc", "--", "-a.qx1", "-x"}).paths, (std::vector<std::string>{"-x"}));
 }
