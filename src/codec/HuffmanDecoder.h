@@ -32,20 +32,25 @@ public:
 
     // The next main symbol, 0 to 2N + 255; 0 with decodeError set on failure.
     uint16_t DecodeSymbol() {
+        Refill();
         const uint32_t w = Window();
         const unsigned known = shortSymbols[w >> 20];
         if (known != 0) {
-            TakeBits(static_cast<int>(known >> kSymbolBits));
+            bitBuffer <<= known >> kSymbolBits;
+            bitCount -= static_cast<int>(known >> kSymbolBits);
             return static_cast<uint16_t>(known & kSymbolMask);
         }
-        return DecodeLongSymbol(w);
+        if (bitCount < 32) FillWindow();
+        return DecodeLongSymbol(Window());
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
     uint32_t DecodeLength() {
+        if (bitCount < 32) FillWindow();
         const unsigned known = shortLengths[Window() >> 20];
         if (known != 0 && (known & kSymbolMask) != kLengthEscape) {
-            TakeBits(static_cast<int>(known >> kSymbolBits));
+            bitBuffer <<= known >> kSymbolBits;
+            bitCount -= static_cast<int>(known >> kSymbolBits);
             return known & kSymbolMask;
         }
         return DecodeLengthSlow();
@@ -119,6 +124,24 @@ private:
         bitBuffer <<= k;
         bitCount -= k;
         if (bitCount < 32) FillWindow();
+    }
+    // Before each symbol: while eight bytes of input are at hand, the
+    // window is topped up to 56 bits or more without a test of how many it
+    // holds (bits past those counted are the stream's next ones, put there
+    // again by the next top-up); near the end of the input, as TakeBits.
+    void Refill() {
+        if ((inputPos + 8 <= inputCount) & (bitCount < 64)) {
+            uint64_t word;
+            std::memcpy(&word, inputBuffer + inputPos, 8);
+            if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+            bitBuffer |= word >> bitCount;
+            const int bytes = (63 - bitCount) >> 3;
+            inputPos = static_cast<uint16_t>(inputPos + bytes);
+            fetchedBytes += static_cast<uint64_t>(bytes);
+            bitCount |= 56;
+        } else if (bitCount < 32) {
+            FillWindow();
+        }
     }
     void FillWindow() {
         if (bitCount <= 56 && inputPos + 8 <= inputCount) {
