@@ -60,11 +60,6 @@ void EncoderTables::Reindex(unsigned c, unsigned slot) {
     firstBytes[id] = FirstBytes(data, src, size);
 }
 
-int32_t EncoderTables::FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const {
-    out.clear();
-    return VisitCandidates(pos, maxLength, maxVisits, [&out](const Candidate& c) { out.push_back(c); });
-}
-
 void EncoderTables::Step(int32_t pos, int32_t len, bool match, bool remembered, unsigned slot) {
     auto notice = [this](unsigned c, unsigned s) { Reindex(c, s); };
     if (match && remembered) tables.MoveHeadEntry(data[pos - 1], slot, notice);

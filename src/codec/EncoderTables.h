@@ -26,12 +26,11 @@ public:
     // Starts a block of data: every row empty.
     void StartBlock(const uint8_t* data, int32_t size);
 
-    // The slots of the current row (context data[pos - 1]) whose strings
-    // agree with data[pos..] in at least two bytes, most recently filed
-    // first; common is counted up to maxLength. At most maxVisits slots are
-    // looked at. Returns the longest common length, 0 when there is none.
-    int32_t FindCandidates(int32_t pos, int32_t maxLength, int maxVisits, std::vector<Candidate>& out) const;
-    // The same search, handing each candidate to visit instead of a list.
+    // Hands visit the slots of the current row (context data[pos - 1])
+    // whose strings agree with data[pos..] in at least two bytes, most
+    // recently filed first; common is counted up to maxLength. At most
+    // maxVisits slots are looked at. Returns the longest common length, 0
+    // when there is none.
     template <typename Visit>
     int32_t VisitCandidates(int32_t pos, int32_t maxLength, int maxVisits, Visit&& visit) const;
 

@@ -35,44 +35,56 @@ private:
         tables.Step(pos, 1, false, false, 0);
     }
 
-    // Takes the cheapest encoding of exactly len bytes at pos that the
-    // current rows offer; false when none does.
-    bool Match(int32_t pos, int32_t len, const std::vector<Candidate>& found) {
-        const Candidate* best = nullptr;
-        bool bestRemembered = false;
-        uint32_t bestCost = std::numeric_limits<uint32_t>::max();
-        for (const Candidate& c : found) {
-            if (c.common < len) continue;
-            if (c.remembered == len && costs.Symbol(n + c.offset) < bestCost) {
-                best = &c;
-                bestRemembered = true;
-                bestCost = costs.Symbol(n + c.offset);
-            }
-            const uint32_t decoded = costs.Symbol(c.offset) + costs.LengthValue(static_cast<uint32_t>(len - 2));
-            if (decoded < bestCost) {
-                best = &c;
-                bestRemembered = false;
-                bestCost = decoded;
-            }
+    // The cheapest encoding of exactly len bytes among the candidates
+    // weighed so far; the first one found wins among equals.
+    struct Choice {
+        uint16_t slot = 0;
+        uint16_t offset = 0;
+        bool remembered = false;
+        bool found = false;
+        uint32_t cost = std::numeric_limits<uint32_t>::max();
+    };
+    void Weigh(Choice& best, const Candidate& c, int32_t len) const {
+        if (c.common < len) return;
+        if (c.remembered == len && costs.Symbol(n + c.offset) < best.cost) {
+            best = Choice{c.slot, c.offset, true, true, costs.Symbol(n + c.offset)};
         }
-        if (!best) return false;
-        if (bestRemembered) {
-            out.push_back(Token{static_cast<uint16_t>(n + best->offset), 0});
+        const uint32_t decoded = costs.Symbol(c.offset) + costs.LengthValue(static_cast<uint32_t>(len - 2));
+        if (decoded < best.cost) best = Choice{c.slot, c.offset, false, true, decoded};
+    }
+
+    // Takes len bytes at pos as chosen; false when no candidate offered them.
+    bool Take(int32_t pos, int32_t len, const Choice& best) {
+        if (!best.found) return false;
+        if (best.remembered) {
+            out.push_back(Token{static_cast<uint16_t>(n + best.offset), 0});
         } else {
-            out.push_back(Token{best->offset, static_cast<uint32_t>(len - 2)});
+            out.push_back(Token{best.offset, static_cast<uint32_t>(len - 2)});
         }
-        tables.Step(pos, len, true, bestRemembered, best->slot);
+        tables.Step(pos, len, true, best.remembered, best.slot);
         return true;
     }
 
-    int32_t Longest(int32_t pos) { return std::max(1, tables.FindCandidates(pos, size, p.maxVisits, found)); }
+    int32_t Longest(int32_t pos, int32_t maxLength) const {
+        return std::max(1, tables.VisitCandidates(pos, maxLength, p.maxVisits, [](const Candidate&) {}));
+    }
 
     // The longest string at pos; lazily, a literal first when the next
     // position offers a string longer by two or more.
     int32_t Greedy(int32_t pos) {
-        const int32_t next = p.lazy && pos + 1 < size ? Longest(pos + 1) : 0;
-        const int32_t longest = Longest(pos);  // leaves the candidates at pos in found
-        if (longest < 2 || next >= longest + 2 || !Match(pos, longest, found)) {
+        const int32_t next = p.lazy && pos + 1 < size ? Longest(pos + 1, size) : 0;
+        // The cheapest of the longest strings, weighed as they are found.
+        int32_t longest = 0;
+        Choice best;
+        tables.VisitCandidates(pos, size, p.maxVisits, [&](const Candidate& c) {
+            if (c.common > longest) {
+                longest = c.common;
+                best = Choice{};
+            }
+            Weigh(best, c, longest);
+        });
+        longest = std::max(1, longest);
+        if (longest < 2 || next >= longest + 2 || !Take(pos, longest, best)) {
             Literal(pos);
             return pos + 1;
         }
@@ -132,7 +144,7 @@ private:
                 // Take a long string at once; the plan ends behind it, so what
                 // was priced beyond this node is never read.
                 std::fill(cheapestAt.begin(), cheapestAt.end(), kUnreached);
-                longest = std::max(longest, tables.FindCandidates(a, size, p.maxVisits, found));
+                longest = std::max(longest, Longest(a, size));
                 forcedEnd = i;
                 forcedLength = longest;
                 break;
@@ -168,12 +180,15 @@ private:
         int32_t a = pos;
         for (size_t s = 0; s < steps.size(); ++s) {
             const int32_t len = steps[s];
-            const int32_t longest = std::max(1, tables.FindCandidates(a, len + 3, p.maxVisits, found));
+            Choice best;
+            const int32_t longest = std::max(1, tables.VisitCandidates(a, len + 3, p.maxVisits, [&](const Candidate& c) {
+                if (len >= 2) Weigh(best, c, len);
+            }));
 
             // The plan could not see strings filed by its own steps: where the
             // rows now offer clearly more than it saw, plan again from here.
             if (s > 0 && longest > nodes[static_cast<size_t>(a - pos)].longest + 2 && longest > len) return a;
-            if (len == 1 || !Match(a, len, found)) {
+            if (len == 1 || !Take(a, len, best)) {
                 // A planned string that is gone: plan again from here.
                 if (len != 1 && s > 0) return a;
                 Literal(a);
@@ -193,7 +208,6 @@ private:
     TokenList& out;
     const ParseProgress& progress;
     const int n;
-    std::vector<Candidate> found;
     std::vector<Node> nodes;
     std::vector<uint32_t> cheapestAt;  // two halves by agreeing length; kUnreached between uses
     std::vector<uint32_t> lengthCost;  // of each length value up to niceLength
