@@ -104,16 +104,19 @@ bool CompressBlocks(const std::vector<BlockData>& blocks, const CompressorOption
     // as many threads as the host runs, each worker with rows of its own;
     // the steps are put together in block order, the same at any count.
     const int asked = options.workers > 0 ? options.workers : platform::HostThreads();
-    const int wanted = std::clamp(asked, 1, std::clamp(static_cast<int>(blocks.size()), 1, kMaxWorkers));
+    const int wanted = std::clamp(asked, 1, kMaxWorkers);
+    const std::vector<std::pair<size_t, size_t>> runs = CutRuns(blocks, wanted);
+    // No more workers than runs: a small archive is parsed on the calling
+    // thread alone.
+    const int useful = std::clamp(static_cast<int>(runs.size()), 1, wanted);
     std::vector<std::unique_ptr<EncoderTables>> tables;
-    while (static_cast<int>(tables.size()) < wanted) {
+    while (static_cast<int>(tables.size()) < useful) {
         auto own = std::make_unique<EncoderTables>();
         if (!own->Init(options.tableSize, options.insertEveryPosition)) break;
         tables.push_back(std::move(own));
     }
     if (tables.empty()) return false;
     const int workers = static_cast<int>(tables.size());
-    const std::vector<std::pair<size_t, size_t>> runs = CutRuns(blocks, workers);
     const LevelPlan plan = PlanFor(options.level);
     // Progress counts the bytes parsed in every pass that may run.
     int64_t total = 0;
