@@ -40,8 +40,7 @@ public:
             bitCount -= static_cast<int>(known >> kSymbolBits);
             return static_cast<uint16_t>(known & kSymbolMask);
         }
-        if (bitCount < 32) FillWindow();
-        return DecodeLongSymbol(Window());
+        return DecodeLongSymbol(w);  // Refill left 32 bits or more
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
