@@ -117,7 +117,7 @@ bool ArchiveReader::MoveDecoderTo(size_t b) {
 int ArchiveReader::ExpandBlock(size_t b) {
     const auto size = static_cast<int32_t>(blocks[b].size);
     ExpansionEngine& engine = *loaded.engine;
-    engine.Reset(blockBuffer.Get(), size);
+    engine.Reset(blockArea, size);
     decoded = kNone;
     for (int32_t pos = 0; pos < size;) {
         if (progress && progress(progressUser, blockOffsets[b] + static_cast<uint64_t>(pos), totalSize) != 0) {
@@ -143,7 +143,7 @@ int ArchiveReader::ExpandBlock(size_t b) {
 int ArchiveReader::DecodeBlock(size_t b) {
     if (decoded == b) return QX1_OK;
     if (failedBlock != kNone && b >= failedBlock) return QX1_E_DAMAGED;
-    if (!blockBuffer.Get() && !blockBuffer.Allocate(static_cast<size_t>(loaded.directory->largestSize))) {
+    if (!blockArea && !(blockArea = loaded.engine->ReserveArea(static_cast<size_t>(loaded.directory->largestSize)))) {
         return QX1_E_NO_MEMORY;
     }
     // Start at the block itself when its start is known, else at the last
@@ -168,7 +168,7 @@ int ArchiveReader::EntryData(size_t index, const unsigned char*& data, size_t& s
     data = nullptr;
     if (size == 0) return QX1_OK;
     if (const int result = DecodeBlock(entries[index].block); result != QX1_OK) return result;
-    data = blockBuffer.Get() + entryOffsets[index];
+    data = blockArea + entryOffsets[index];
     return QX1_OK;
 }
 

@@ -11,7 +11,6 @@
 #include "codec/HuffmanDecoder.h"
 #include "extract/LoadDirectory.h"
 #include "qx1.h"
-#include "util/BufferHolder.h"
 
 // The library's archive: the entries of an opened archive, and their data
 // decoded block by block on demand. It remembers where each block that it
@@ -62,9 +61,9 @@ private:
 
     std::vector<HuffmanDecoder::Position> blockStarts;  // of blocks 0 .. size-1
     size_t decoderAt = kNone;   // the block whose start the decoder stands at
-    size_t decoded = kNone;     // the block whose bytes are in blockBuffer
+    size_t decoded = kNone;     // the block whose bytes are in blockArea
     size_t failedBlock = kNone; // the first block found damaged
-    BufferHolder blockBuffer;
+    unsigned char* blockArea = nullptr;  // the engine's, made at the first block
 
     ProgressFunction progress = nullptr;
     void* progressUser = nullptr;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <cstddef>
+
+#include "platform/Pages.h"
 
 // The per-context slot tables of the dictionary coder: for each value c of
 // the preceding byte, up to N remembered strings (where a step's output
@@ -18,6 +20,11 @@ public:
 
     // N is 256 or 512. False when memory is short.
     bool Allocate(int tableSize, bool insertEveryPosition);
+    // Room for extraBytes more (a block area) owned with the tables; where
+    // the host backs memory with large pages, the slots move into one
+    // allocation with it, so that both share them. Empties every row.
+    // Null when memory is short; the tables are then as they were.
+    unsigned char* Extend(size_t extraBytes);
     // Empties every row.
     void Clear();
 
@@ -105,9 +112,10 @@ public:
         int32_t length;
     };
     // The sources and then the lengths of all slots, row by row, in one
-    // allocation. Apart, not side by side: a match with a decoded length
-    // reads only the source.
-    std::unique_ptr<int32_t[]> slots;
+    // allocation (with the room of Extend after them, if there). Apart, not
+    // side by side: a match with a decoded length reads only the source.
+    platform::PageBlock slots;
+    platform::PageBlock room;  // Extend's room, where it has its own block
     int32_t* sources = nullptr;
     int32_t* lengths = nullptr;
     uint16_t tableSize = 256;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "archive/InputStream.h"
@@ -23,6 +24,11 @@ public:
     bool Allocated() const { return allocated_; }
     // Bytes the engine's tables take, for the out-of-memory message.
     static int64_t TableBytes(int tableSize);
+
+    // A block area of size bytes, owned by the engine and kept with its
+    // tables (in one allocation where the host has large pages, which makes
+    // expansion faster); null when memory is short.
+    unsigned char* ReserveArea(size_t size) { return tables.Extend(size); }
 
     // Starts a block: empty tables, the area to fill.
     void Reset(unsigned char* area, int32_t areaSize);

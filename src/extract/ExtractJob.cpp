@@ -73,10 +73,8 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     if (!settled) return kStopped;
     const Mode mode = *settled;
 
-    BufferHolder block;
-    if (!block.Allocate(static_cast<size_t>(directory->largestSize))) {
-        return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
-    }
+    unsigned char* const area = loaded.engine->ReserveArea(static_cast<size_t>(directory->largestSize));
+    if (!area) return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
     platform::FileStatus archiveStatus;
     const int64_t archiveBytes = platform::Stat(archive.full, archiveStatus) ? archiveStatus.size : 0;
     dialog->BeginProgress(1);
@@ -95,7 +93,7 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     bool mismatch = false;
     for (const Block& b : CutBlocks(directory->sizes, directory->count, directory->largestSize)) {
         const auto blockSize = static_cast<int32_t>(b.size);
-        loaded.engine->Reset(block.Get(), blockSize);
+        loaded.engine->Reset(area, blockSize);
         for (int64_t pos = 0; pos < blockSize;) {
             if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
             pos = std::min<int64_t>(pos + step, INT32_MAX);
@@ -109,7 +107,7 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
             const int32_t size = directory->sizes[k];
             dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, directory->names[k],
                                                    FormatThousands(size)}));
-            const unsigned char* data = block.Get() + offset;
+            const unsigned char* data = area + offset;
             offset += size;
             if (mode == Mode::Extract) {
                 if (directory->WriteEntry(*outputDir, k, data) != 0) {

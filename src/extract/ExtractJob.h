@@ -10,7 +10,6 @@
 #include "codec/ExpansionEngine.h"
 #include "extract/LoadDirectory.h"
 #include "dialog/UserDialog.h"
-#include "util/BufferHolder.h"
 
 // Takes one archive from file to result: opens it, settles the mode,
 // expands the data block by block and writes, compares or only tests the

@@ -1,6 +1,8 @@
 // The engine against streams that carry chosen steps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "codec/CodecTestSupport.h"
 #include "codec/ContextTables.h"
@@ -140,6 +142,28 @@ TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
     EXPECT_EQ(tables.Head('q'), 2);
     EXPECT_EQ(tables.Length('q', 1), 3);
     EXPECT_EQ(tables.Length('q', 2), 1);
+}
+
+TEST_F(ContextTablesTest, ExtendGivesRoomApartFromTheSlotsAndEmptiesTheRows) {
+    for (const size_t extra : {size_t{0}, size_t{1000}, size_t{1} << 20, size_t{3} << 20}) {
+        SCOPED_TRACE(extra);
+        ContextTables t;
+        ASSERT_TRUE(t.Allocate(512, true));
+        t.Insert(area, 0, 4, 3);
+        unsigned char* room = t.Extend(extra);
+        ASSERT_NE(room, nullptr);
+        EXPECT_EQ(t.HighWater('p'), 0u);
+        std::fill(room, room + extra, 0xAB);
+        // Every slot of every row written: none of them lies in the room.
+        for (unsigned c = 0; c < 256; ++c) {
+            for (unsigned slot = 0; slot < 512; ++slot) {
+                t.Source(c, slot) = -2;
+                t.Length(c, slot) = -3;
+            }
+        }
+        EXPECT_EQ(std::count(room, room + extra, 0xAB), static_cast<std::ptrdiff_t>(extra));
+        EXPECT_EQ(t.Source(255, 511), -2);
+    }
 }
 
 TEST_F(ContextTablesTest, RememberedMatchMovesTheHeadEntry) {
