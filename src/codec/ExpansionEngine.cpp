@@ -20,9 +20,16 @@ void ExpansionEngine::Reset(unsigned char* newArea, int32_t newAreaSize) {
 int ExpansionEngine::Expand(int32_t target) {
     const int32_t limit = target > areaSize ? areaSize : target;
     const unsigned n = tables.tableSize;
+    // Kept in registers: stores into the area could otherwise alias them.
+    HuffmanDecoder::Cursor at = decoder.Save();
+    int32_t produced = this->produced;
+    int32_t insertPos = this->insertPos;
+    unsigned char* const area = this->area;
+    const int32_t areaSize = this->areaSize;
+    int result = kDone;
     while (produced < limit) {
         int64_t len = 1;
-        const unsigned s = decoder.DecodeSymbol();
+        const unsigned s = decoder.DecodeSymbol(at);
         if (s >= 2 * n) {
             area[produced] = static_cast<unsigned char>(s - 2 * n);
         } else {
@@ -30,7 +37,7 @@ int ExpansionEngine::Expand(int32_t target) {
             unsigned slot;
             ContextTables::Entry entry;
             if (s < n) {
-                len = int64_t{decoder.DecodeLength()} + 2;
+                len = int64_t{decoder.DecodeLength(at)} + 2;
                 slot = tables.SlotFromHead(c, s);
                 entry = tables.Read(c, slot);
             } else {
@@ -40,9 +47,15 @@ int ExpansionEngine::Expand(int32_t target) {
             }
             const int32_t src = entry.source;
             if (s >= n) tables.MoveHeadEntry(c, slot);
-            if (produced + len > areaSize) return kBeyondArea;
+            if (produced + len > areaSize) {
+                result = kBeyondArea;
+                break;
+            }
             // Empty slots hold kEmpty (-1); the unsigned compare also refuses it.
-            if (static_cast<uint32_t>(src) >= static_cast<uint32_t>(areaSize) || len <= 0) return kNoSuchData;
+            if (static_cast<uint32_t>(src) >= static_cast<uint32_t>(areaSize) || len <= 0) {
+                result = kNoSuchData;
+                break;
+            }
             unsigned char* out = area + produced;
             const unsigned char* from = area + src;
             const int32_t distance = produced - src;
@@ -63,8 +76,12 @@ int ExpansionEngine::Expand(int32_t target) {
         if (insertPos < produced - 1) insertPos = tables.Insert(area, insertPos, produced, static_cast<int32_t>(len));
         // A stream cut short decodes filler; stop at once instead of
         // producing garbage up to the end of the area.
-        if (decoder.PastEnd()) decoder.decodeError = 1;
+        if (decoder.PastEnd(at)) decoder.decodeError = 1;
         if (decoder.decodeError) break;
     }
+    decoder.Load(at);
+    this->produced = produced;
+    this->insertPos = insertPos;
+    if (result != kDone) return result;
     return decoder.decodeError ? kNoSuchData : kDone;
 }

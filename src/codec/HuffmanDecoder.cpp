@@ -55,10 +55,10 @@ bool HuffmanDecoder::Restore(const Position& position) {
     if (source->Read(inputBuffer, kInputBlock) != position.bufferBytes) return false;
     bitBuffer = position.bitBuffer;
     streamBytes = position.streamBytes;
-    fetchedBytes = position.fetchedBytes;
     bitCount = position.bitCount;
     inputCount = position.inputCount;
     inputPos = position.inputPos;
+    fetchedBase = position.fetchedBytes - position.inputPos;
     bufferBytes = position.bufferBytes;
     sourceEnded = position.sourceEnded;
     decodeError = 0;

@@ -30,30 +30,73 @@ public:
     // False when memory for the tables was short.
     bool Allocated() const { return allocated_; }
 
+    // The bit reader's moving parts. The expansion loop keeps them in
+    // registers: as members they would be stored and loaded again at every
+    // symbol, since the loop's byte stores into the area could alias them.
+    // Take them with Save, decode with them, and give them back with Load
+    // before anything else uses the decoder.
+    struct Cursor {
+        uint64_t bitBuffer;
+        int bitCount;
+        unsigned inputPos;
+    };
+    Cursor Save() const { return {bitBuffer, bitCount, inputPos}; }
+    void Load(const Cursor& at) {
+        bitBuffer = at.bitBuffer;
+        bitCount = at.bitCount;
+        inputPos = static_cast<uint16_t>(at.inputPos);
+    }
+
     // The next main symbol, 0 to 2N + 255; 0 with decodeError set on failure.
-    uint16_t DecodeSymbol() {
-        Refill();
-        const uint32_t w = Window();
+    uint16_t DecodeSymbol(Cursor& at) {
+        Refill(at);
+        const auto w = static_cast<uint32_t>(at.bitBuffer >> 32);
         const unsigned known = shortSymbols[w >> 20];
         if (known != 0) {
-            bitBuffer <<= known >> kSymbolBits;
-            bitCount -= static_cast<int>(known >> kSymbolBits);
+            at.bitBuffer <<= known >> kSymbolBits;
+            at.bitCount -= static_cast<int>(known >> kSymbolBits);
             return static_cast<uint16_t>(known & kSymbolMask);
         }
-        return DecodeLongSymbol(w);  // Refill left 32 bits or more
+        uint16_t symbol = 0;
+        Slowly(at, [&] { symbol = DecodeLongSymbol(w); });  // Refill left 32 bits or more
+        return symbol;
     }
 
     // The length value after a symbol below N: 0-126, or an escaped value.
-    uint32_t DecodeLength() {
-        if (bitCount < 32) FillWindow();
-        const unsigned known = shortLengths[Window() >> 20];
+    uint32_t DecodeLength(Cursor& at) {
+        if (at.bitCount < 32) Slowly(at, [this] { FillWindow(); });
+        const unsigned known = shortLengths[at.bitBuffer >> 52];
         if (known != 0 && (known & kSymbolMask) != kLengthEscape) {
-            bitBuffer <<= known >> kSymbolBits;
-            bitCount -= static_cast<int>(known >> kSymbolBits);
+            at.bitBuffer <<= known >> kSymbolBits;
+            at.bitCount -= static_cast<int>(known >> kSymbolBits);
             return known & kSymbolMask;
         }
-        return DecodeLengthSlow();
+        uint32_t value = 0;
+        Slowly(at, [&] { value = DecodeLengthSlow(); });
+        return value;
     }
+
+    // True once decoding has consumed bits beyond the end of the source:
+    // the stream was cut short, and what follows is filler.
+    bool PastEnd(const Cursor& at) const {
+        const uint64_t fetchedBytes = fetchedBase + at.inputPos;
+        return sourceEnded && (fetchedBytes * 8 - static_cast<uint64_t>(at.bitCount)) > streamBytes * 8;
+    }
+
+    // The same on the decoder's own state.
+    uint16_t DecodeSymbol() {
+        Cursor at = Save();
+        const uint16_t symbol = DecodeSymbol(at);
+        Load(at);
+        return symbol;
+    }
+    uint32_t DecodeLength() {
+        Cursor at = Save();
+        const uint32_t value = DecodeLength(at);
+        Load(at);
+        return value;
+    }
+    bool PastEnd() const { return PastEnd(Save()); }
 
     uint32_t decodeError = 0;
 
@@ -61,12 +104,6 @@ public:
     HuffmanTable lengthTable;
     std::unique_ptr<SortedCode[]> sortedCodes;
     uint16_t firstIndex[4096] = {};
-
-    // True once decoding has consumed bits beyond the end of the source:
-    // the stream was cut short, and what follows is filler.
-    bool PastEnd() const {
-        return sourceEnded && (fetchedBytes * 8 - static_cast<uint64_t>(bitCount)) > streamBytes * 8;
-    }
 
     // Where the bit reader stands. Decoding can go on from a marked place
     // later, as the tables start empty at every block.
@@ -84,7 +121,7 @@ public:
         uint64_t BufferStart() const { return streamBytes - bufferBytes; }
     };
     Position Mark() const {
-        return {bitBuffer, streamBytes, fetchedBytes, bitCount, inputCount, inputPos, bufferBytes, sourceEnded};
+        return {bitBuffer, streamBytes, fetchedBase + inputPos, bitCount, inputCount, inputPos, bufferBytes, sourceEnded};
     }
     // Reads the input buffer again and goes back to a marked place; false
     // when the source no longer gives the same number of bytes.
@@ -108,12 +145,12 @@ private:
             // At the end of the source the buffer keeps its bytes, and its
             // first byte is delivered again as filler.
             inputCount = static_cast<uint16_t>(source->Read(inputBuffer, kInputBlock));
+            fetchedBase += inputPos;
             inputPos = 0;
             if (inputCount == 0) sourceEnded = true;
             else bufferBytes = inputCount;
             streamBytes += inputCount;
         }
-        ++fetchedBytes;
         return inputBuffer[inputPos++];
     }
 
@@ -128,19 +165,25 @@ private:
     // window is topped up to 56 bits or more without a test of how many it
     // holds (bits past those counted are the stream's next ones, put there
     // again by the next top-up); near the end of the input, as TakeBits.
-    void Refill() {
-        if ((inputPos + 8 <= inputCount) & (bitCount < 64)) {
+    void Refill(Cursor& at) {
+        if ((at.inputPos + 8 <= inputCount) & (at.bitCount < 64)) {
             uint64_t word;
-            std::memcpy(&word, inputBuffer + inputPos, 8);
+            std::memcpy(&word, inputBuffer + at.inputPos, 8);
             if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
-            bitBuffer |= word >> bitCount;
-            const int bytes = (63 - bitCount) >> 3;
-            inputPos = static_cast<uint16_t>(inputPos + bytes);
-            fetchedBytes += static_cast<uint64_t>(bytes);
-            bitCount |= 56;
-        } else if (bitCount < 32) {
-            FillWindow();
+            at.bitBuffer |= word >> at.bitCount;
+            const int bytes = (63 - at.bitCount) >> 3;
+            at.inputPos += static_cast<unsigned>(bytes);
+            at.bitCount |= 56;
+        } else if (at.bitCount < 32) {
+            Slowly(at, [this] { FillWindow(); });
         }
+    }
+    // Runs step on the members, with the cursor given back and taken again.
+    template <typename Step>
+    void Slowly(Cursor& at, Step step) {
+        Load(at);
+        step();
+        at = Save();
     }
     void FillWindow() {
         if (bitCount <= 56 && inputPos + 8 <= inputCount) {
@@ -151,7 +194,6 @@ private:
             const int bytes = (64 - bitCount) / 8;
             bitBuffer |= (word >> (64 - 8 * bytes)) << (64 - bitCount - 8 * bytes);
             inputPos = static_cast<uint16_t>(inputPos + bytes);
-            fetchedBytes += static_cast<uint64_t>(bytes);
             bitCount += 8 * bytes;
             return;
         }
@@ -164,7 +206,9 @@ private:
     InputStream* source;
     bool sourceEnded = false;
     uint64_t streamBytes = 0;   // bytes the source delivered
-    uint64_t fetchedBytes = 0;  // bytes taken into bitBuffer, filler included
+    // Bytes taken into bitBuffer (filler included) before inputBuffer[0]:
+    // with inputPos, how many were taken in all.
+    uint64_t fetchedBase = 0;
     // Bits not yet consumed, left-aligned; the top 32 are the window.
     uint64_t bitBuffer = 0;
     int bitCount = 0;
