@@ -48,7 +48,7 @@ bool ContextTables::Allocate(int n, bool everyPosition) {
     tableSize = static_cast<uint16_t>(n);
     if (!slots.Get()) return false;
     sources = reinterpret_cast<int32_t*>(slots.Get());
-    lengths = sources + size_t{256} * static_cast<size_t>(n);
+    lengths = sources + n;
     Clear();
     return true;
 }
@@ -67,7 +67,7 @@ unsigned char* ContextTables::Extend(size_t extraBytes) {
             slots = std::move(joined);
             room.Release();
             sources = reinterpret_cast<int32_t*>(slots.Get());
-            lengths = sources + size_t{256} * tableSize;
+            lengths = sources + tableSize;
             Clear();
             return slots.Get() + bytes;
         }

@@ -38,8 +38,12 @@ public:
     // for an offset below N.
     unsigned SlotFromHead(unsigned c, unsigned offset) const { return (filed[c] + offset) & (tableSize - 1u); }
 
-    int32_t& Source(unsigned c, unsigned slot) { return sources[c * tableSize + slot]; }
-    int32_t& Length(unsigned c, unsigned slot) { return lengths[c * tableSize + slot]; }
+    // Where row c's slots begin in sources and in lengths.
+    unsigned Row(unsigned c) const { return c * 2u * tableSize; }
+    int32_t& Source(unsigned c, unsigned slot) { return sources[Row(c) + slot]; }
+    int32_t& Length(unsigned c, unsigned slot) { return lengths[Row(c) + slot]; }
+    int32_t Source(unsigned c, unsigned slot) const { return sources[Row(c) + slot]; }
+    int32_t Length(unsigned c, unsigned slot) const { return lengths[Row(c) + slot]; }
 
     // A slot as the decoder sees it: one at or above the row's high-water
     // mark is empty (kEmpty, length 0). Slots are filed in order from 0
@@ -74,13 +78,14 @@ public:
     template <typename Notice = NoNotice>
     int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
         const unsigned n = tableSize;
+        const unsigned row = 2 * n;
         int32_t* const from = sources;
         int32_t* const size = lengths;
         unsigned c = area[insertPos];
         uint32_t f = filed[c];
         const unsigned k = f & (n - 1);
-        from[c * n + k] = insertPos + 1;
-        size[c * n + k] = len;
+        from[c * row + k] = insertPos + 1;
+        size[c * row + k] = len;
         notice(c, k);
         filed[c] = f + 1;
         ++insertPos;
@@ -95,8 +100,8 @@ public:
             c = area[insertPos];
             f = filed[c];
             if (f >= n) continue;
-            from[c * n + f] = insertPos + 1;
-            size[c * n + f] = lengthBase - insertPos;
+            from[c * row + f] = insertPos + 1;
+            size[c * row + f] = lengthBase - insertPos;
             notice(c, f);
             filed[c] = f + 1;
         }
@@ -111,19 +116,20 @@ public:
         int32_t source;
         int32_t length;
     };
-    // The sources and then the lengths of all slots, row by row, in one
+    // Row by row, the row's N sources and then its N lengths, in one
     // allocation (with the room of Extend after them, if there). Apart, not
     // side by side: a match with a decoded length reads only the source.
+    // Together by row: a block that uses few rows touches few pages.
     platform::PageBlock slots;
     platform::PageBlock room;  // Extend's room, where it has its own block
     int32_t* sources = nullptr;
-    int32_t* lengths = nullptr;
+    int32_t* lengths = nullptr;  // sources + N: lengths[Row(c) + slot]
     uint16_t tableSize = 256;
     bool insertEveryPosition = false;
 };
 
 inline ContextTables::Entry ContextTables::Read(unsigned c, unsigned slot) const {
     if (slot >= filed[c]) return Entry{kEmpty, 0};
-    const unsigned i = c * tableSize + slot;
+    const unsigned i = Row(c) + slot;
     return Entry{sources[i], lengths[i]};
 }

@@ -115,12 +115,12 @@ int32_t EncoderTables::VisitCandidates(int32_t pos, int32_t maxLength, int maxVi
         if (static_cast<unsigned>(id) >> rowShift != c) continue;
         const uint64_t differ = firstBytes[id] ^ mine;
         if ((differ & 0xFFFF) != 0) continue;
-        const auto i = static_cast<size_t>(id);
-        const int32_t common = differ != 0 ? std::min(std::countr_zero(differ) / 8, limit)
-                                           : CommonLength(data + tables.sources[i], here, known, limit);
-        longest = std::max(longest, common);
         const unsigned slot = static_cast<unsigned>(id) & mask;
-        visit(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>((slot - head) & mask), common, tables.lengths[i]});
+        const int32_t common = differ != 0 ? std::min(std::countr_zero(differ) / 8, limit)
+                                           : CommonLength(data + tables.Source(c, slot), here, known, limit);
+        longest = std::max(longest, common);
+        visit(Candidate{static_cast<uint16_t>(slot), static_cast<uint16_t>((slot - head) & mask), common,
+                        tables.Length(c, slot)});
     }
     return longest;
 }
