@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <utility>
+
+#include "util/BufferHolder.h"
 
 namespace platform {
 
@@ -14,39 +15,11 @@ void ReleasePages(unsigned char* pages, size_t size);
 // which spares the decoder hundreds of page faults and TLB misses.
 bool LargePages();
 
-// Owns one allocation of AllocatePages.
-class PageBlock {
-public:
-    PageBlock() = default;
-    PageBlock(PageBlock&& other) noexcept { *this = std::move(other); }
-    PageBlock& operator=(PageBlock&& other) noexcept {
-        if (this != &other) {
-            Release();
-            std::swap(pages_, other.pages_);
-            std::swap(size_, other.size_);
-        }
-        return *this;
-    }
-    ~PageBlock() { Release(); }
-
-    // Allocates size bytes (0 succeeds); false when memory is short.
-    bool Allocate(size_t size) {
-        Release();
-        pages_ = AllocatePages(size);
-        size_ = pages_ ? size : 0;
-        return pages_ != nullptr;
-    }
-    void Release() {
-        ReleasePages(pages_, size_);
-        pages_ = nullptr;
-        size_ = 0;
-    }
-    unsigned char* Get() const { return pages_; }
-    size_t Size() const { return size_; }
-
-private:
-    unsigned char* pages_ = nullptr;
-    size_t size_ = 0;
+// Blocks of AllocatePages.
+struct PageAllocation {
+    static unsigned char* Take(size_t size) { return AllocatePages(size); }
+    static void Give(unsigned char* pages, size_t size) { ReleasePages(pages, size); }
 };
+using PageBlock = BlockHolder<PageAllocation>;
 
 }  // namespace platform

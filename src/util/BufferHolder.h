@@ -2,25 +2,36 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <utility>
 
-// Owns one block from malloc. Allocation never throws: a failed request
-// leaves the holder empty, and the caller reports it.
-class BufferHolder {
+// Owns one block of memory from Allocation, whose Take(size) gives a block
+// or null and whose Give(block, size) takes it back. Allocation never
+// throws: a failed request leaves the holder empty, and the caller reports
+// it.
+template <typename Allocation>
+class BlockHolder {
 public:
-    BufferHolder() = default;
-    BufferHolder(const BufferHolder&) = delete;
-    BufferHolder& operator=(const BufferHolder&) = delete;
-    ~BufferHolder() { Release(); }
+    BlockHolder() = default;
+    BlockHolder(BlockHolder&& other) noexcept { *this = std::move(other); }
+    BlockHolder& operator=(BlockHolder&& other) noexcept {
+        if (this != &other) {
+            Release();
+            std::swap(pointer_, other.pointer_);
+            std::swap(size_, other.size_);
+        }
+        return *this;
+    }
+    ~BlockHolder() { Release(); }
 
     // Allocates size bytes (a request of 0 bytes succeeds); false on failure.
     bool Allocate(size_t size) {
         Release();
-        pointer_ = static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size));
+        pointer_ = Allocation::Take(size);
         size_ = pointer_ ? size : 0;
         return pointer_ != nullptr;
     }
     void Release() {
-        if (pointer_) std::free(pointer_);
+        if (pointer_) Allocation::Give(pointer_, size_);
         pointer_ = nullptr;
         size_ = 0;
     }
@@ -31,3 +42,10 @@ private:
     unsigned char* pointer_ = nullptr;
     size_t size_ = 0;
 };
+
+// Blocks from malloc.
+struct HeapAllocation {
+    static unsigned char* Take(size_t size) { return static_cast<unsigned char*>(std::malloc(size == 0 ? 1 : size)); }
+    static void Give(unsigned char* block, size_t) { std::free(block); }
+};
+using BufferHolder = BlockHolder<HeapAllocation>;
