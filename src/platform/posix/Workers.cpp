@@ -25,6 +25,8 @@ void RunWorkers(int count, const std::function<void(int worker)>& work) {
         }
     };
     std::vector<std::thread> threads;
+    // Room for every thread first: nothing but the start may throw once one runs.
+    threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
     for (int worker = 1; worker < count; ++worker) {
         try {
             threads.emplace_back(run, worker);

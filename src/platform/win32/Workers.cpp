@@ -36,6 +36,8 @@ int HostThreads() {
 void RunWorkers(int count, const std::function<void(int worker)>& work) {
     std::vector<Worker> workers(count < 1 ? 1 : static_cast<size_t>(count));
     std::vector<HANDLE> threads;
+    // Room for every handle first: nothing may throw once a thread runs.
+    threads.reserve(workers.size());
     for (size_t i = 0; i < workers.size(); ++i) workers[i] = Worker{&work, static_cast<int>(i), nullptr};
     for (size_t i = 1; i < workers.size(); ++i) {
         const HANDLE thread = CreateThread(nullptr, 0, RunWorker, &workers[i], 0, nullptr);
