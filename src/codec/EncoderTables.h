@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
