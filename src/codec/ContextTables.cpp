@@ -82,4 +82,6 @@ void ContextTables::Clear() {
     // Clear, and none above it is ever read: resetting the counts empties
     // the rows, at no cost for the slots that were used.
     std::fill(std::begin(filed), std::end(filed), 0u);
+    std::fill(std::begin(open), std::end(open), 1);
+    someWrapped = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -96,14 +97,36 @@ public:
         // falls by one per position.
         const int32_t lengthBase = insertPos + len - 1;
         const int32_t last = produced - 1;
-        for (; insertPos < last; ++insertPos) {
-            c = area[insertPos];
-            f = filed[c];
-            if (f >= n) continue;
-            from[c * row + f] = insertPos + 1;
-            size[c * row + f] = lengthBase - insertPos;
-            notice(c, f);
-            filed[c] = f + 1;
+        // False when pos's row has wrapped and takes no entry.
+        auto fileAt = [&](int32_t pos) {
+            const unsigned b = area[pos];
+            const uint32_t g = filed[b];
+            if (g >= n) return false;
+            from[b * row + g] = pos + 1;
+            size[b * row + g] = lengthBase - pos;
+            notice(b, g);
+            filed[b] = g + 1;
+            return true;
+        };
+        someWrapped |= f + 1 >= n;
+        if (!someWrapped || last < 8) {
+            for (; insertPos < last; ++insertPos) fileAt(insertPos);
+            return insertPos;
+        }
+        // Once rows have wrapped, most positions fall in wrapped rows. The
+        // positions are looked up eight at a time in open, and only those in
+        // open rows are filed: the work and the branches then follow the
+        // entries filed, not the length of the step.
+        while (insertPos < last) {
+            const int32_t take = last - insertPos < 8 ? last - insertPos : 8;
+            const unsigned char* const eight = area + insertPos + take - 8;
+            unsigned bits = 0;
+            for (int j = 0; j < 8; ++j) bits |= unsigned{open[eight[j]]} << j;
+            for (bits >>= 8 - take; bits != 0; bits &= bits - 1) {
+                const int32_t pos = insertPos + std::countr_zero(bits);
+                if (!fileAt(pos)) open[area[pos]] = 0;
+            }
+            insertPos += take;
         }
         return insertPos;
     }
@@ -111,6 +134,11 @@ public:
     // Entries filed in each row since Clear. A block has fewer steps and
     // positions than 2^31, so the count cannot wrap.
     uint32_t filed[256] = {};
+    // For Insert's lookup: 0 for each row that the lookup has found wrapped,
+    // else 1 (a row that wraps keeps its 1 until the lookup meets it); and
+    // whether a step's own entry has gone into a wrapped row yet.
+    unsigned char open[256] = {};
+    bool someWrapped = false;
     // A slot's source (a position in the area, kEmpty for none) and length.
     struct Entry {
         int32_t source;

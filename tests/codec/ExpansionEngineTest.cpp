@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "TestSupport.h"
 #include "codec/CodecTestSupport.h"
@@ -142,6 +143,54 @@ TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
     EXPECT_EQ(tables.Head('q'), 2);
     EXPECT_EQ(tables.Length('q', 1), 3);
     EXPECT_EQ(tables.Length('q', 2), 1);
+}
+
+// Insert against the rule written one position at a time: a step files
+// its start under the byte before it, and each later position but the last
+// under its own byte while that row has taken fewer than N entries. The
+// bytes are skewed so that rows wrap at different times and steps mix
+// wrapped and open rows, across Clear.
+TEST_F(ContextTablesTest, InsertFilesAsTheRuleOnePositionAtATime) {
+    for (const int n : {256, 512}) {
+        SCOPED_TRACE(n);
+        std::mt19937 random(n);
+        std::vector<unsigned char> bytes(200000);
+        for (auto& b : bytes) {
+            const unsigned r = random() % 100;
+            b = static_cast<unsigned char>(r < 70 ? 'a' + random() % 8 : r < 95 ? 'a' + random() % 26 : random() % 256);
+        }
+        ASSERT_TRUE(tables.Allocate(n, true));
+        for (int block = 0; block < 2; ++block) {
+            tables.Clear();
+            std::vector<uint32_t> filed(256);
+            std::vector<ContextTables::Entry> slots(256 * static_cast<size_t>(n));
+            auto file = [&](unsigned c, uint32_t slot, int32_t source, int32_t length) {
+                slots[c * n + slot] = {source, length};
+                ++filed[c];
+            };
+            int32_t produced = 1, insertPos = 0;
+            while (true) {
+                const unsigned r = random() % 10;
+                const int32_t len = r < 3 ? 1 : r < 9 ? 2 + static_cast<int32_t>(random() % 11) : 13 + static_cast<int32_t>(random() % 28);
+                if (produced + len > static_cast<int32_t>(bytes.size())) break;
+                produced += len;
+                if (insertPos >= produced - 1) continue;
+                file(bytes[insertPos], filed[bytes[insertPos]] % n, insertPos + 1, len);
+                for (int32_t pos = insertPos + 1; pos < produced - 1; ++pos) {
+                    if (filed[bytes[pos]] < static_cast<uint32_t>(n)) file(bytes[pos], filed[bytes[pos]], pos + 1, insertPos + len - pos);
+                }
+                insertPos = tables.Insert(bytes.data(), insertPos, produced, len);
+                ASSERT_EQ(insertPos, produced - 1);
+            }
+            for (unsigned c = 0; c < 256; ++c) {
+                ASSERT_EQ(tables.filed[c], filed[c]) << c;
+                for (uint32_t slot = 0; slot < std::min<uint32_t>(filed[c], n); ++slot) {
+                    ASSERT_EQ(tables.Source(c, slot), slots[c * n + slot].source) << c << " " << slot;
+                    ASSERT_EQ(tables.Length(c, slot), slots[c * n + slot].length) << c << " " << slot;
+                }
+            }
+        }
+    }
 }
 
 TEST_F(ContextTablesTest, ExtendGivesRoomApartFromTheSlotsAndEmptiesTheRows) {
