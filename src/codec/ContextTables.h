@@ -76,7 +76,12 @@ public:
     // byte area[insertPos] (and, with insertEveryPosition, the step's later
     // positions in rows that have never wrapped). Returns the new insertPos,
     // produced - 1.
-    template <typename Notice = NoNotice>
+    // How Insert finds the rows of a step's later positions: by testing
+    // each position's row, by looking positions up eight at a time in open
+    // (quicker once rows have wrapped), or by whichever suits the tables as
+    // they stand.
+    enum class Filing { kEach, kLookup, kAsNeeded };
+    template <Filing How = Filing::kAsNeeded, typename Notice = NoNotice>
     int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
         const unsigned n = tableSize;
         const unsigned row = 2 * n;
@@ -108,8 +113,9 @@ public:
             filed[b] = g + 1;
             return true;
         };
-        someWrapped |= f + 1 >= n;
-        if (!someWrapped || last < 8) {
+        if (How != Filing::kLookup && f + 1 >= n) someWrapped = true;
+        const bool lookup = How == Filing::kLookup || (How == Filing::kAsNeeded && someWrapped);
+        if (!lookup || last < 8) {
             for (; insertPos < last; ++insertPos) fileAt(insertPos);
             return insertPos;
         }

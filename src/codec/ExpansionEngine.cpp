@@ -19,6 +19,17 @@ void ExpansionEngine::Reset(unsigned char* newArea, int32_t newAreaSize) {
 
 int ExpansionEngine::Expand(int32_t target) {
     const int32_t limit = target > areaSize ? areaSize : target;
+    // Until a row wraps, every later position of a step is filed, and the
+    // lookup would only cost time.
+    if (!tables.someWrapped) {
+        const int result = ExpandSteps<ContextTables::Filing::kEach>(limit);
+        if (result != kRowsWrapped) return result;
+    }
+    return ExpandSteps<ContextTables::Filing::kLookup>(limit);
+}
+
+template <ContextTables::Filing How>
+int ExpansionEngine::ExpandSteps(int32_t limit) {
     const unsigned n = tables.tableSize;
     // Kept in registers: stores into the area could otherwise alias them.
     HuffmanDecoder::Cursor at = decoder.Save();
@@ -73,11 +84,15 @@ int ExpansionEngine::Expand(int32_t target) {
             }
         }
         produced += static_cast<int32_t>(len);
-        if (insertPos < produced - 1) insertPos = tables.Insert(area, insertPos, produced, static_cast<int32_t>(len));
+        if (insertPos < produced - 1) insertPos = tables.Insert<How>(area, insertPos, produced, static_cast<int32_t>(len));
         // A stream cut short decodes filler; stop at once instead of
         // producing garbage up to the end of the area.
         if (decoder.PastEnd(at)) decoder.decodeError = 1;
         if (decoder.decodeError) break;
+        if (How == ContextTables::Filing::kEach && tables.someWrapped) {
+            result = kRowsWrapped;
+            break;
+        }
     }
     decoder.Load(at);
     this->produced = produced;

@@ -40,6 +40,12 @@ public:
     HuffmanDecoder decoder;
 
 private:
+    // Expand's loop, with Insert's way of filing fixed. With kEach it
+    // returns kRowsWrapped once a row has wrapped, for kLookup to go on.
+    static constexpr int kRowsWrapped = -1;
+    template <ContextTables::Filing How>
+    int ExpandSteps(int32_t limit);
+
     ContextTables tables;
     unsigned char* area = nullptr;
     int32_t areaSize = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "TestSupport.h"
 #include "codec/CodecTestSupport.h"
@@ -149,10 +150,16 @@ TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
 // its start under the byte before it, and each later position but the last
 // under its own byte while that row has taken fewer than N entries. The
 // bytes are skewed so that rows wrap at different times and steps mix
-// wrapped and open rows, across Clear.
+// wrapped and open rows, across Clear; each way of filing must agree.
 TEST_F(ContextTablesTest, InsertFilesAsTheRuleOnePositionAtATime) {
-    for (const int n : {256, 512}) {
-        SCOPED_TRACE(n);
+    using Filing = ContextTables::Filing;
+    for (const auto& [n, how] : {std::pair{256, Filing::kAsNeeded}, {512, Filing::kAsNeeded}, {512, Filing::kEach}, {512, Filing::kLookup}}) {
+        SCOPED_TRACE(testing::Message() << n << " " << static_cast<int>(how));
+        auto insert = [&](const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len) {
+            if (how == Filing::kEach) return tables.Insert<Filing::kEach>(area, insertPos, produced, len);
+            if (how == Filing::kLookup) return tables.Insert<Filing::kLookup>(area, insertPos, produced, len);
+            return tables.Insert(area, insertPos, produced, len);
+        };
         std::mt19937 random(n);
         std::vector<unsigned char> bytes(200000);
         for (auto& b : bytes) {
@@ -179,7 +186,7 @@ TEST_F(ContextTablesTest, InsertFilesAsTheRuleOnePositionAtATime) {
                 for (int32_t pos = insertPos + 1; pos < produced - 1; ++pos) {
                     if (filed[bytes[pos]] < static_cast<uint32_t>(n)) file(bytes[pos], filed[bytes[pos]], pos + 1, insertPos + len - pos);
                 }
-                insertPos = tables.Insert(bytes.data(), insertPos, produced, len);
+                insertPos = insert(bytes.data(), insertPos, produced, len);
                 ASSERT_EQ(insertPos, produced - 1);
             }
             for (unsigned c = 0; c < 256; ++c) {
