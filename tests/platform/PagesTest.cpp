@@ -12,8 +12,8 @@ namespace {
 constexpr size_t kLargePage = size_t{2} << 20;
 
 TEST(PageBlock, EverySizeIsWholeAndLargeOnesStartOnALargePage) {
-    for (const size_t size : {size_t{0}, size_t{1}, size_t{4097}, kLargePage / 2, kLargePage / 4 * 3 + 1,
-                              kLargePage + 1, 5 * kLargePage / 2}) {
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{4097}, kLargePage / 2 - 4096, kLargePage / 2,
+                              kLargePage / 4 * 3 + 1, kLargePage + 1, 5 * kLargePage / 2}) {
         SCOPED_TRACE(size);
         platform::PageBlock block;
         ASSERT_TRUE(block.Allocate(size));
@@ -21,7 +21,7 @@ TEST(PageBlock, EverySizeIsWholeAndLargeOnesStartOnALargePage) {
         EXPECT_EQ(block.Size(), size);
         std::fill(block.Get(), block.Get() + size, 0x5A);
         EXPECT_EQ(std::count(block.Get(), block.Get() + size, 0x5A), static_cast<std::ptrdiff_t>(size));
-        if (platform::LargePages() && size > kLargePage / 4 * 3) {
+        if (platform::LargePages() && size >= kLargePage / 2) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(block.Get()) % kLargePage, 0u);
         }
         platform::PageBlock moved(std::move(block));
