@@ -72,15 +72,16 @@ public:
         }
     }
 
-    // Files the step of len bytes that ended at produced under its context
-    // byte area[insertPos] (and, with insertEveryPosition, the step's later
-    // positions in rows that have never wrapped). Returns the new insertPos,
-    // produced - 1.
     // How Insert finds the rows of a step's later positions: by testing
     // each position's row, by looking positions up eight at a time in open
     // (quicker once rows have wrapped), or by whichever suits the tables as
     // they stand.
     enum class Filing { kEach, kLookup, kAsNeeded };
+
+    // Files the step of len bytes that ended at produced under its context
+    // byte area[insertPos] (and, with insertEveryPosition, the step's later
+    // positions in rows that have never wrapped). Returns the new insertPos,
+    // produced - 1.
     template <Filing How = Filing::kAsNeeded, typename Notice = NoNotice>
     int32_t Insert(const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len, Notice notice = {}) {
         const unsigned n = tableSize;

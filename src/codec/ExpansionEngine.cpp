@@ -84,7 +84,9 @@ int ExpansionEngine::ExpandSteps(int32_t limit) {
             }
         }
         produced += static_cast<int32_t>(len);
-        if (insertPos < produced - 1) insertPos = tables.Insert<How>(area, insertPos, produced, static_cast<int32_t>(len));
+        if (insertPos < produced - 1) {
+            insertPos = tables.Insert<How>(area, insertPos, produced, static_cast<int32_t>(len));
+        }
         // A stream cut short decodes filler; stop at once instead of
         // producing garbage up to the end of the area.
         if (decoder.PastEnd(at)) decoder.decodeError = 1;

@@ -153,7 +153,8 @@ TEST_F(ContextTablesTest, AWrappedRowTakesOnlyTheStepsOwnEntry) {
 // wrapped and open rows, across Clear; each way of filing must agree.
 TEST_F(ContextTablesTest, InsertFilesAsTheRuleOnePositionAtATime) {
     using Filing = ContextTables::Filing;
-    for (const auto& [n, how] : {std::pair{256, Filing::kAsNeeded}, {512, Filing::kAsNeeded}, {512, Filing::kEach}, {512, Filing::kLookup}}) {
+    for (const auto& [n, how] : {std::pair{256, Filing::kAsNeeded}, {512, Filing::kAsNeeded}, {512, Filing::kEach},
+                                 {512, Filing::kLookup}}) {
         SCOPED_TRACE(testing::Message() << n << " " << static_cast<int>(how));
         auto insert = [&](const unsigned char* area, int32_t insertPos, int32_t produced, int32_t len) {
             if (how == Filing::kEach) return tables.Insert<Filing::kEach>(area, insertPos, produced, len);
@@ -178,13 +179,14 @@ TEST_F(ContextTablesTest, InsertFilesAsTheRuleOnePositionAtATime) {
             int32_t produced = 1, insertPos = 0;
             while (true) {
                 const unsigned r = random() % 10;
-                const int32_t len = r < 3 ? 1 : r < 9 ? 2 + static_cast<int32_t>(random() % 11) : 13 + static_cast<int32_t>(random() % 28);
+                const auto len = static_cast<int32_t>(r < 3 ? 1 : r < 9 ? 2 + random() % 11 : 13 + random() % 28);
                 if (produced + len > static_cast<int32_t>(bytes.size())) break;
                 produced += len;
                 if (insertPos >= produced - 1) continue;
                 file(bytes[insertPos], filed[bytes[insertPos]] % n, insertPos + 1, len);
                 for (int32_t pos = insertPos + 1; pos < produced - 1; ++pos) {
-                    if (filed[bytes[pos]] < static_cast<uint32_t>(n)) file(bytes[pos], filed[bytes[pos]], pos + 1, insertPos + len - pos);
+                    const unsigned c = bytes[pos];
+                    if (filed[c] < static_cast<uint32_t>(n)) file(c, filed[c], pos + 1, insertPos + len - pos);
                 }
                 insertPos = insert(bytes.data(), insertPos, produced, len);
                 ASSERT_EQ(insertPos, produced - 1);
