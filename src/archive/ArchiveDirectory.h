@@ -6,6 +6,10 @@
 #include "archive/NameList.h"
 #include "dialog/UserDialog.h"
 
+namespace platform {
+class OutputTree;
+}
+
 // The entries of an archive: sizes and times inside the expanded directory
 // block (converted to host order in place), and the names.
 class ArchiveDirectory {
@@ -17,8 +21,9 @@ public:
     // negative size.
     bool Build(unsigned char* block, int32_t blockSize, int32_t count);
 
-    // Restores entry k under outputDir from its expanded bytes; 0 or -1.
-    int WriteEntry(const std::string& outputDir, int32_t k, const unsigned char* data);
+    // Restores entry k under outputDir from its expanded bytes through the
+    // job's output tree; 0 or -1.
+    int WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k, const unsigned char* data);
     // Compares entry k with the file under outputDir: 1 stop, 0 differed and
     // go on, -1 equal.
     int CompareEntry(const std::string& outputDir, int32_t k, const unsigned char* data);

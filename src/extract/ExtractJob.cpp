@@ -7,6 +7,7 @@
 #include "dialog/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/OutputTree.h"
 #include "util/ElapsedSeconds.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
@@ -91,6 +92,7 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     const std::string countText = std::to_string(directory->count);
     int64_t done = 0;
     bool mismatch = false;
+    platform::OutputTree output;
     for (const Block& b : CutBlocks(directory->sizes, directory->count, directory->largestSize)) {
         const auto blockSize = static_cast<int32_t>(b.size);
         loaded.engine->Reset(area, blockSize);
@@ -110,7 +112,7 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
             const unsigned char* data = area + offset;
             offset += size;
             if (mode == Mode::Extract) {
-                if (directory->WriteEntry(*outputDir, k, data) != 0) {
+                if (directory->WriteEntry(output, *outputDir, k, data) != 0) {
                     failed = true;
                     return kStopped;
                 }

@@ -19,7 +19,8 @@ std::string FolderPrefix(const std::string& outputDir, const std::string& name, 
 
 }  // namespace
 
-int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const unsigned char* data) {
+int ArchiveDirectory::WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k,
+                                 const unsigned char* data) {
     // A name is normalised and escaped at each look: look once.
     const std::string name = names[k];
     const std::string full = outputDir + name;
@@ -34,7 +35,7 @@ int ArchiveDirectory::WriteEntry(const std::string& outputDir, int32_t k, const 
     request.createFolder = false;
     request.time = times[k];
     const platform::OutputOutcome outcome =
-        platform::WriteFileBelow(folder, parts, data, static_cast<size_t>(sizes[k]), request);
+        output.Write(folder, parts, data, static_cast<size_t>(sizes[k]), request);
     switch (outcome.result) {
         case platform::OutputResult::Written:
             if (!outcome.timeSet) dialog->ShowInformation(Compose(Msg::CannotSetTime, {full}));

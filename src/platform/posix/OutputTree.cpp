@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -115,9 +116,9 @@ bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bo
 }
 
 // A new file in folder under a name of its own; -1 when none can be made.
-int CreateTemporary(int folder, std::string& name) {
+// seed moves on with every name tried.
+int CreateTemporary(int folder, uint64_t& seed, std::string& name) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    uint64_t seed = static_cast<uint64_t>(getpid()) * 2654435761u ^ reinterpret_cast<uintptr_t>(&name);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = ".qx-";
         for (int i = 0; i < 10; ++i) {
@@ -137,26 +138,46 @@ bool IsPlainPart(const std::string& part) {
     return !part.empty() && part != "." && part != ".." && part.find('/') == std::string::npos;
 }
 
-OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
-                             size_t size, const OutputRequest& request) {
+OutputTree::OutputTree()
+    : seed(static_cast<uint64_t>(getpid()) * 2654435761u ^ reinterpret_cast<uintptr_t>(this)) {}
+
+OutputTree::~OutputTree() { Forget(); }
+
+void OutputTree::Forget() {
+    if (openDescriptor >= 0) close(openDescriptor);
+    openDescriptor = -1;
+    openParts.clear();
+}
+
+OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                                size_t size, const OutputRequest& request) {
     OutputOutcome outcome;
-    Descriptor current;
     if (parts.empty()) {
         outcome.result = OutputResult::CreateFailed;
         return outcome;
     }
-    if (!WalkTo(folder, parts, true, request.createFolder, current, outcome)) return outcome;
+    const bool kept = openDescriptor >= 0 && folder == openFolder && IsPlainPart(parts.back()) &&
+                      std::equal(parts.begin(), parts.end() - 1, openParts.begin(), openParts.end());
+    if (!kept) {
+        Descriptor walked;
+        if (!WalkTo(folder, parts, true, request.createFolder, walked, outcome)) return outcome;
+        Forget();
+        openDescriptor = walked.Release();
+        openFolder = folder;
+        openParts.assign(parts.begin(), parts.end() - 1);
+    }
+    const int current = openDescriptor;
     const char* name = parts.back().c_str();
     const auto* bytes = static_cast<const unsigned char*>(data);
     outcome.failedPart = parts.size() - 1;
     struct stat existing {};
-    if (fstatat(current.Get(), name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (fstatat(current, name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(existing.st_mode)) {
             outcome.result = OutputResult::InTheWay;
             return outcome;
         }
         if (request.skipIdentical && static_cast<size_t>(existing.st_size) == size &&
-            existing.st_mtime == request.time && SameBytes(current.Get(), name, bytes, size)) {
+            existing.st_mtime == request.time && SameBytes(current, name, bytes, size)) {
             outcome.result = OutputResult::SkippedIdentical;
             return outcome;
         }
@@ -172,25 +193,25 @@ OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::s
         }
     }
     std::string temporary;
-    Descriptor out(CreateTemporary(current.Get(), temporary));
+    Descriptor out(CreateTemporary(current, seed, temporary));
     if (out.Get() < 0) {
         outcome.result = OutputResult::CreateFailed;
         return outcome;
     }
-    TemporaryFiles::Add(current.Get(), temporary);
+    TemporaryFiles::Add(current, temporary);
     const timespec times[2] = {{static_cast<time_t>(request.time), 0}, {static_cast<time_t>(request.time), 0}};
     bool ok = WriteAll(out.Get(), bytes, size);
     outcome.timeSet = futimens(out.Get(), times) == 0;
     // Closing reports late write errors on some file systems.
     ok = close(out.Release()) == 0 && ok;
     if (!ok) {
-        unlinkat(current.Get(), temporary.c_str(), 0);
+        unlinkat(current, temporary.c_str(), 0);
         TemporaryFiles::Remove();
         outcome.result = OutputResult::WriteFailed;
         return outcome;
     }
-    if (renameat(current.Get(), temporary.c_str(), current.Get(), name) != 0) {
-        unlinkat(current.Get(), temporary.c_str(), 0);
+    if (renameat(current, temporary.c_str(), current, name) != 0) {
+        unlinkat(current, temporary.c_str(), 0);
         TemporaryFiles::Remove();
         outcome.result = OutputResult::CreateFailed;
         return outcome;

@@ -113,8 +113,15 @@ bool IsPlainPart(const std::string& part) {
     return !part.empty() && part != "." && part != ".." && part.find_first_of("/\\:") == std::string::npos;
 }
 
-OutputOutcome WriteFileBelow(const std::string& folder, const std::vector<std::string>& parts, const void* data,
-                             size_t size, const OutputRequest& request) {
+// Paths are walked anew for every file: no folder is kept open here.
+OutputTree::OutputTree() = default;
+
+OutputTree::~OutputTree() = default;
+
+void OutputTree::Forget() {}
+
+OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std::string>& parts, const void* data,
+                                size_t size, const OutputRequest& request) {
     OutputOutcome outcome;
     std::wstring path;
     DWORD attributes = INVALID_FILE_ATTRIBUTES;

@@ -1,0 +1,56 @@
+// One output tree writing a job's files: the folder it keeps open serves
+// only the same folder, and every part is still checked when it does.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "platform/OutputTree.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OutputTree, EachFileLandsInItsOwnFolderWhicheverFolderWasKept) {
+    test::TempDir dir;
+    const std::string first = (dir.Path() / "one").string();
+    const std::string second = (dir.Path() / "two").string();
+    fs::create_directories(first);
+    fs::create_directories(second);
+    struct Step {
+        const std::string& folder;
+        std::vector<std::string> parts;
+        platform::OutputResult result;
+    };
+    const std::vector<Step> steps = {
+        {first, {"a", "x"}, platform::OutputResult::Written},
+        {first, {"a", "y"}, platform::OutputResult::Written},
+        {first, {"a", "../escape"}, platform::OutputResult::InTheWay},
+        {first, {"a", "b", "z"}, platform::OutputResult::Written},
+        {first, {"top"}, platform::OutputResult::Written},
+        {second, {"top"}, platform::OutputResult::Written},
+        {second, {"a", "x"}, platform::OutputResult::Written},
+        {first, {"b", "x"}, platform::OutputResult::Written},
+        {first, {"a", "w"}, platform::OutputResult::Written},
+    };
+    platform::OutputTree tree;
+    platform::OutputRequest request;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Step& step = steps[i];
+        const std::string text = "file " + std::to_string(i);
+        EXPECT_EQ(tree.Write(step.folder, step.parts, text.data(), text.size(), request).result, step.result) << i;
+    }
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].result != platform::OutputResult::Written) continue;
+        fs::path path = steps[i].folder;
+        for (const std::string& part : steps[i].parts) path /= part;
+        EXPECT_EQ(test::ReadBytes(path), test::Bytes("file " + std::to_string(i))) << path;
+    }
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 8u);
+}
+
+}  // namespace
