@@ -2,6 +2,7 @@
 // only the same folder, and every part is still checked when it does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -51,6 +52,48 @@ TEST(OutputTree, EachFileLandsInItsOwnFolderWhicheverFolderWasKept) {
     size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 8u);
+}
+
+// A replacement learns what is in the way only after writing its bytes:
+// it must still refuse, keep what was there and leave no temporary file.
+TEST(OutputTree, ARefusedReplacementLeavesWhatWasThereAndNoTemporaryFile) {
+    struct Case {
+        const char* what;
+        platform::OutputResult result;
+    };
+    for (const Case& c : {Case{"read-only file", platform::OutputResult::ReadOnly},
+                          Case{"link", platform::OutputResult::InTheWay},
+                          Case{"folder", platform::OutputResult::InTheWay},
+                          Case{"file", platform::OutputResult::Written}}) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const fs::path target = dir.Path() / "x";
+        const std::string what = c.what;
+        if (what == "folder") {
+            fs::create_directory(target);
+        } else if (what == "link") {
+            test::WriteBytes(dir.Path() / "elsewhere", test::Bytes("kept"));
+            fs::create_symlink(dir.Path() / "elsewhere", target);
+        } else {
+            test::WriteBytes(target, test::Bytes("old"));
+            if (what == "read-only file") fs::permissions(target, fs::perms::owner_read);
+        }
+        platform::OutputRequest request;
+        request.replace = true;
+        platform::OutputTree tree;
+        EXPECT_EQ(tree.Write(dir.Path().string(), {"x"}, "new", 3, request).result, c.result);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path())) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        const std::vector<std::string> left =
+            what == "link" ? std::vector<std::string>{"elsewhere", "x"} : std::vector<std::string>{"x"};
+        EXPECT_EQ(names, left);
+        const fs::path holder = what == "link" ? dir.Path() / "elsewhere" : target;
+        const char* bytes = what == "link" ? "kept" : what == "file" ? "new" : "old";
+        if (what != "folder") {
+            EXPECT_EQ(test::ReadBytes(holder), test::Bytes(bytes));
+        }
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -132,6 +133,41 @@ int CreateTemporary(int folder, uint64_t& seed, std::string& name) {
     return -1;
 }
 
+// Whether the file may be written at name in folder: Written when nothing
+// is there or a regular file that the request lets be replaced.
+OutputResult Admit(int folder, const char* name, const unsigned char* bytes, size_t size,
+                   const OutputRequest& request) {
+    struct stat existing {};
+    if (fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) != 0) return OutputResult::Written;
+    if (!S_ISREG(existing.st_mode)) return OutputResult::InTheWay;
+    if (request.skipIdentical && static_cast<size_t>(existing.st_size) == size &&
+        existing.st_mtime == request.time && SameBytes(folder, name, bytes, size)) {
+        return OutputResult::SkippedIdentical;
+    }
+    if (!request.replace) return OutputResult::SkippedExisting;
+    // A file marked read-only (no write permission for anyone) is not
+    // replaced, even by a user whom the system would let write it.
+    if ((existing.st_mode & 0222) == 0) return OutputResult::ReadOnly;
+    return OutputResult::Written;
+}
+
+#ifdef RENAME_NOREPLACE
+constexpr bool kRenameNoReplace = true;
+#else
+constexpr bool kRenameNoReplace = false;
+#endif
+
+// Renames temporary to name in folder unless name is taken; false when it
+// is taken or the host cannot tell.
+bool RenameNoReplace(int folder, const char* temporary, const char* name) {
+#ifdef RENAME_NOREPLACE
+    return renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0;
+#else
+    (void)folder, (void)temporary, (void)name;
+    return false;
+#endif
+}
+
 }  // namespace
 
 bool IsPlainPart(const std::string& part) {
@@ -170,53 +206,39 @@ OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std
     const char* name = parts.back().c_str();
     const auto* bytes = static_cast<const unsigned char*>(data);
     outcome.failedPart = parts.size() - 1;
-    struct stat existing {};
-    if (fstatat(current, name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISREG(existing.st_mode)) {
-            outcome.result = OutputResult::InTheWay;
-            return outcome;
-        }
-        if (request.skipIdentical && static_cast<size_t>(existing.st_size) == size &&
-            existing.st_mtime == request.time && SameBytes(current, name, bytes, size)) {
-            outcome.result = OutputResult::SkippedIdentical;
-            return outcome;
-        }
-        if (!request.replace) {
-            outcome.result = OutputResult::SkippedExisting;
-            return outcome;
-        }
-        // A file marked read-only (no write permission for anyone) is not
-        // replaced, even by a user whom the system would let write it.
-        if ((existing.st_mode & 0222) == 0) {
-            outcome.result = OutputResult::ReadOnly;
-            return outcome;
-        }
-    }
+    // A file that may replace any regular file there learns what is there
+    // only when its name turns out to be taken; otherwise it looks first.
+    // A failure of its own reports what was in the way instead, as looking
+    // first would have.
+    const bool lookFirst = request.skipIdentical || !request.replace || !kRenameNoReplace;
+    if (lookFirst) outcome.result = Admit(current, name, bytes, size, request);
+    if (outcome.result != OutputResult::Written) return outcome;
     std::string temporary;
     Descriptor out(CreateTemporary(current, seed, temporary));
-    if (out.Get() < 0) {
-        outcome.result = OutputResult::CreateFailed;
-        return outcome;
-    }
-    TemporaryFiles::Add(current, temporary);
-    const timespec times[2] = {{static_cast<time_t>(request.time), 0}, {static_cast<time_t>(request.time), 0}};
-    bool ok = WriteAll(out.Get(), bytes, size);
-    outcome.timeSet = futimens(out.Get(), times) == 0;
-    // Closing reports late write errors on some file systems.
-    ok = close(out.Release()) == 0 && ok;
-    if (!ok) {
-        unlinkat(current, temporary.c_str(), 0);
+    OutputResult result = OutputResult::CreateFailed;
+    if (out.Get() >= 0) {
+        TemporaryFiles::Add(current, temporary);
+        const timespec times[2] = {{static_cast<time_t>(request.time), 0}, {static_cast<time_t>(request.time), 0}};
+        bool ok = WriteAll(out.Get(), bytes, size);
+        outcome.timeSet = futimens(out.Get(), times) == 0;
+        // Closing reports late write errors on some file systems.
+        ok = close(out.Release()) == 0 && ok;
+        result = ok ? OutputResult::Written : OutputResult::WriteFailed;
+        if (ok && (lookFirst || !RenameNoReplace(current, temporary.c_str(), name))) {
+            if (!lookFirst) result = Admit(current, name, bytes, size, request);
+            if (result == OutputResult::Written && renameat(current, temporary.c_str(), current, name) != 0) {
+                result = OutputResult::CreateFailed;
+            }
+        }
+        if (result != OutputResult::Written) unlinkat(current, temporary.c_str(), 0);
         TemporaryFiles::Remove();
-        outcome.result = OutputResult::WriteFailed;
-        return outcome;
     }
-    if (renameat(current, temporary.c_str(), current, name) != 0) {
-        unlinkat(current, temporary.c_str(), 0);
-        TemporaryFiles::Remove();
-        outcome.result = OutputResult::CreateFailed;
-        return outcome;
+    if (!lookFirst && (result == OutputResult::CreateFailed || result == OutputResult::WriteFailed)) {
+        const OutputResult admitted = Admit(current, name, bytes, size, request);
+        if (admitted != OutputResult::Written) result = admitted;
     }
-    TemporaryFiles::Remove();
+    if (result != OutputResult::Written) outcome.timeSet = true;
+    outcome.result = result;
     return outcome;
 }
 
