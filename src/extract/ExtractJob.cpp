@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/OutputTree.h"
+#include "platform/PathProbe.h"
 #include "util/ElapsedSeconds.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
@@ -55,9 +56,9 @@ int ExtractJob::Percent(int64_t done) const {
 std::optional<ExtractJob::Mode> ExtractJob::SettleMode(bool testFlag) {
     if (testFlag) return Mode::Test;
     int32_t existing = 0;
-    platform::FileStatus status;
+    platform::PathProbe probe;
     for (int32_t i = 0; i < directory->count; ++i) {
-        if (platform::Stat(*outputDir + directory->names[i], status)) ++existing;
+        if (probe.Exists(*outputDir + directory->names[i])) ++existing;
     }
     if (existing == 0) return Mode::Extract;
     if (dialog->AskQuestion(Compose(Msg::AskOverwrite, {FormatThousands(existing)})) != 1) return Mode::Extract;
