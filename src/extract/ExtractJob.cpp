@@ -4,11 +4,13 @@
 #include <climits>
 
 #include "archive/BlockPlan.h"
+#include "extract/BlocksAhead.h"
 #include "dialog/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/OutputTree.h"
 #include "platform/PathProbe.h"
+#include "platform/Workers.h"
 #include "util/ElapsedSeconds.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
@@ -17,6 +19,11 @@ namespace {
 
 // Progress is shown between steps of at least this many expanded bytes.
 constexpr int32_t kMinimumStep = 20000;
+
+// Blocks are expanded ahead for files of at most kAheadLargest bytes, in an
+// area of at least kAheadArea.
+constexpr size_t kAheadLargest = size_t{1} << 20;
+constexpr size_t kAheadArea = size_t{1} << 20;
 
 }  // namespace
 
@@ -67,6 +74,46 @@ std::optional<ExtractJob::Mode> ExtractJob::SettleMode(bool testFlag) {
     return std::nullopt;
 }
 
+int ExtractJob::ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step,
+                          Mode mode) {
+    // The progress between the steps of the block's expansion, up to the
+    // step that failed.
+    int stepIndex = 0;
+    for (int64_t pos = 0; pos < b.size; ++stepIndex) {
+        if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
+        pos = BlocksAhead::StepEnd(pos, step);
+        if (stepIndex == expanded.failedStep) return DataError(expanded.result, mode);
+    }
+    return kFinished;
+}
+
+int ExtractJob::UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output,
+                           bool& mismatch) {
+    const Msg entryLine = mode == Mode::Extract ? Msg::OutFileLine : mode == Mode::Test ? Msg::TestFileLine : Msg::CompFileLine;
+    const std::string countText = std::to_string(directory->count);
+    const unsigned char* data = area;
+    for (int32_t k = b.first; k < b.end; ++k) {
+        const int32_t size = directory->sizes[k];
+        dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, directory->names[k],
+                                               FormatThousands(size)}));
+        if (mode == Mode::Extract) {
+            if (directory->WriteEntry(output, *outputDir, k, data) != 0) {
+                failed = true;
+                return kStopped;
+            }
+        } else if (mode == Mode::Compare) {
+            const int compared = directory->CompareEntry(*outputDir, k, data);
+            if (compared == 1) {
+                failed = directory->compareFailed;
+                return kStopped;
+            }
+            if (compared == 0) mismatch = true;
+        }
+        data += size;
+    }
+    return kFinished;
+}
+
 int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     if (const int opened = OpenArchive(archivePath); opened != 0) return opened;
     const PathParts archive(archivePath);
@@ -75,8 +122,15 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     if (!settled) return kStopped;
     const Mode mode = *settled;
 
-    unsigned char* const area = loaded.engine->ReserveArea(static_cast<size_t>(directory->largestSize));
+    // Small files are written while later blocks are expanded, around an
+    // area of room for many of them.
+    const auto largest = static_cast<size_t>(directory->largestSize);
+    const bool byTwo = mode != Mode::Test && largest <= kAheadLargest && platform::HostThreads() > 1;
+    const size_t aheadSize = std::max(kAheadArea, 2 * largest);
+    unsigned char* const aheadArea = byTwo ? loaded.engine->ReserveArea(aheadSize) : nullptr;
+    unsigned char* const area = aheadArea ? aheadArea : loaded.engine->ReserveArea(largest);
     if (!area) return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
+    const size_t areaSize = aheadArea ? aheadSize : largest;
     platform::FileStatus archiveStatus;
     const int64_t archiveBytes = platform::Stat(archive.full, archiveStatus) ? archiveStatus.size : 0;
     dialog->BeginProgress(1);
@@ -89,44 +143,20 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
         dialog->ShowStatus(Compose(line, {*outputDir, FormatThousands(entryCount), FormatThousands(dataSize)}));
     }
     const int32_t step = std::max(totalSize / 100, kMinimumStep);
-    const Msg entryLine = mode == Mode::Extract ? Msg::OutFileLine : mode == Mode::Test ? Msg::TestFileLine : Msg::CompFileLine;
-    const std::string countText = std::to_string(directory->count);
     int64_t done = 0;
     bool mismatch = false;
     platform::OutputTree output;
-    for (const Block& b : CutBlocks(directory->sizes, directory->count, directory->largestSize)) {
-        const auto blockSize = static_cast<int32_t>(b.size);
-        loaded.engine->Reset(area, blockSize);
-        for (int64_t pos = 0; pos < blockSize;) {
-            if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
-            pos = std::min<int64_t>(pos + step, INT32_MAX);
-            if (const int result = loaded.engine->Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
-                return DataError(result, mode);
-            }
-        }
-        done += blockSize;
-        int64_t offset = 0;
-        for (int32_t k = b.first; k < b.end; ++k) {
-            const int32_t size = directory->sizes[k];
-            dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, directory->names[k],
-                                                   FormatThousands(size)}));
-            const unsigned char* data = area + offset;
-            offset += size;
-            if (mode == Mode::Extract) {
-                if (directory->WriteEntry(output, *outputDir, k, data) != 0) {
-                    failed = true;
-                    return kStopped;
-                }
-            } else if (mode == Mode::Compare) {
-                const int compared = directory->CompareEntry(*outputDir, k, data);
-                if (compared == 1) {
-                    failed = directory->compareFailed;
-                    return kStopped;
-                }
-                if (compared == 0) mismatch = true;
-            }
-        }
-    }
+    int ended = kFinished;
+    const std::vector<Block> blocks = CutBlocks(directory->sizes, directory->count, directory->largestSize);
+    BlocksAhead ahead(*loaded.engine, blocks, area, areaSize, step);
+    ahead.Run([&](size_t index, const BlocksAhead::Expanded& expanded) {
+        const Block& b = blocks[index];
+        ended = ShowSteps(b, expanded, done, step, mode);
+        if (ended == kFinished) ended = UseEntries(b, expanded.area, mode, output, mismatch);
+        done += b.size;
+        return ended == kFinished;
+    });
+    if (ended != kFinished) return ended;
     dialog->UpdateProgress(100);
     const std::string seconds = SecondsText(ElapsedSeconds(start, platform::Now()));
     const Msg report = mode == Mode::Extract ? Msg::ReportExtract

@@ -8,8 +8,10 @@
 #include "archive/ArchiveDirectory.h"
 #include "archive/FileInputStream.h"
 #include "codec/ExpansionEngine.h"
+#include "extract/BlocksAhead.h"
 #include "extract/LoadDirectory.h"
 #include "dialog/UserDialog.h"
+#include "platform/OutputTree.h"
 
 // Takes one archive from file to result: opens it, settles the mode,
 // expands the data block by block and writes, compares or only tests the
@@ -46,6 +48,11 @@ private:
     int DataError(int result, Mode mode);
     std::optional<Mode> SettleMode(bool testFlag);
     int Percent(int64_t done) const;
+    // Shows the progress of a block's expansion and its failure; kFinished
+    // when it expanded whole.
+    int ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step, Mode mode);
+    // Writes, compares or only names the block's entries; kFinished or kStopped.
+    int UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output, bool& mismatch);
 
     std::optional<std::string> outputDir;
     UserDialog* dialog;

@@ -86,6 +86,45 @@ TEST_F(ExtractJobTest, BlocksAreCutByTheLargestEntry) {
     EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "c"), test::RandomBytes(600, 3));
 }
 
+// Blocks of small files are expanded ahead around an area of a megabyte
+// while earlier ones are written: files, progress and order must be those
+// of a run that expands each block just before use (as testing does).
+TEST_F(ExtractJobTest, BlocksExpandedAheadComeOutAsStoredAndInOrder) {
+    std::vector<ArchiveEntry> entries;
+    for (int i = 0; i < 700; ++i) {
+        const size_t size = i % 7 == 0 ? 0 : static_cast<size_t>(i * 2654435761u % 4000);
+        std::string name = "f";
+        name += std::to_string(i);
+        entries.push_back({name, 0, test::RandomBytes(size, static_cast<uint32_t>(i))});
+    }
+    test::WriteArchive(dir.Path() / "a.qx1", entries);
+    const auto shape = [&] {
+        std::vector<std::string> kinds;
+        for (const std::string& call : dialog.calls) {
+            kinds.push_back(call.rfind("UpdateProgress", 0) == 0 ? call : call.substr(0, call.find(' ')));
+        }
+        return kinds;
+    };
+    ASSERT_EQ(RunFile(true), 0);
+    const auto tested = shape();
+    ASSERT_EQ(RunFile(), 0);
+    EXPECT_EQ(shape(), tested);
+    for (const ArchiveEntry& entry : entries) {
+        ASSERT_EQ(test::ReadBytes(dir.Path() / "out" / entry.name), entry.data) << entry.name;
+    }
+    std::filesystem::remove_all(dir.Path() / "out");
+    std::filesystem::create_directories(dir.Path() / "out");
+    dialog.updates = 0;
+    dialog.cancelAt = 40;
+    EXPECT_EQ(RunFile(), -2);
+    const auto cancelled = shape();
+    ASSERT_LE(cancelled.size(), tested.size());
+    EXPECT_TRUE(std::equal(cancelled.begin(), cancelled.end(), tested.begin()));
+    size_t written = 0;
+    for (const ArchiveEntry& entry : entries) written += std::filesystem::exists(dir.Path() / "out" / entry.name);
+    EXPECT_EQ(written, static_cast<size_t>(std::count(cancelled.begin(), cancelled.end(), "ShowStatus")) - 2);
+}
+
 TEST_F(ExtractJobTest, CompareReportsTheFirstDifferenceOfEachKind) {
     std::vector<uint8_t> ten = test::Bytes("0123456789");
     const std::vector<ArchiveEntry> entries = {
