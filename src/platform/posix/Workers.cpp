@@ -1,5 +1,8 @@
 #include "platform/Workers.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <exception>
 #include <mutex>
 #include <system_error>
@@ -27,6 +30,12 @@ void RunWorkers(int count, const std::function<void(int worker)>& work) {
     std::vector<std::thread> threads;
     // Room for every thread first: nothing but the start may throw once one runs.
     threads.reserve(count > 1 ? static_cast<size_t>(count - 1) : 0);
+    // The threads started here take no interrupts: those reach the calling
+    // thread, whose handler removes the file being written.
+    sigset_t interrupts, before;
+    sigemptyset(&interrupts);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     for (int worker = 1; worker < count; ++worker) {
         try {
             threads.emplace_back(run, worker);
@@ -34,6 +43,7 @@ void RunWorkers(int count, const std::function<void(int worker)>& work) {
             break;  // no more threads: the ones running take the rest
         }
     }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     run(0);
     for (std::thread& thread : threads) thread.join();
     if (failure) std::rethrow_exception(failure);
