@@ -15,37 +15,41 @@ int32_t BlocksAhead::StepEnd(int64_t pos, int32_t step) {
 }
 
 uint64_t BlocksAhead::PlaceOf(size_t b) const {
-    if (areaSize == 0) return 0;
     const auto size = static_cast<uint64_t>(blocks[b].size);
     const uint64_t offset = nextPlace % areaSize;
-    const bool wrap = offset != 0 && (!ahead || offset + size > areaSize);
-    return wrap ? nextPlace + (areaSize - offset) : nextPlace;
+    return offset + size > areaSize ? nextPlace + (areaSize - offset) : nextPlace;
 }
 
-void BlocksAhead::ExpandBlock(size_t b, uint64_t place) {
-    Expanded& done = expanded[b];
-    done = Expanded{area + place % areaSize};
+BlocksAhead::Expanded BlocksAhead::ExpandBlock(size_t b, size_t offset) {
+    Expanded done{area + offset};
     const auto size = static_cast<int32_t>(blocks[b].size);
-    engine.Reset(area + place % areaSize, size);
+    engine.Reset(area + offset, size);
     int index = 0;
     for (int64_t pos = 0; pos < size; ++index) {
         pos = StepEnd(pos, step);
         if (const int result = engine.Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
             done.failedStep = index;
             done.result = result;
-            return;
+            break;
         }
     }
+    return done;
 }
 
 void BlocksAhead::Run(const std::function<bool(size_t block, const Expanded& expanded)>& use) {
-    if (blocks.empty()) return;
-    expanded.assign(blocks.size(), Expanded{});
-    places.assign(blocks.size(), 0);
-    nextPlace = 0;
     int64_t largest = 0;
     for (const Block& b : blocks) largest = std::max(largest, b.size);
     ahead = areaSize > 0 && static_cast<uint64_t>(largest) <= areaSize / 2;
+    if (!ahead) {
+        // Each block at the area's start, just before it is used.
+        for (size_t b = 0; b < blocks.size(); ++b) {
+            if (!use(b, ExpandBlock(b, 0))) return;
+        }
+        return;
+    }
+    expanded.assign(blocks.size(), Expanded{});
+    places.assign(blocks.size(), 0);
+    nextPlace = 0;
     // Blocks are claimed for expansion in order, by the job's thread or the
     // helper, whichever comes first, each once the one before is expanded,
     // and none after one that failed. The helper claims a block only when
@@ -64,8 +68,9 @@ void BlocksAhead::Run(const std::function<bool(size_t block, const Expanded& exp
         places[b] = PlaceOf(b);
         nextPlace = places[b] + static_cast<uint64_t>(blocks[b].size);
         hold.Release();
-        ExpandBlock(b, places[b]);
+        const Expanded done = ExpandBlock(b, static_cast<size_t>(places[b] % areaSize));
         hold.Take();
+        expanded[b] = done;
         ++finished;
         failed = failed || expanded[b].failedStep >= 0;
         monitor.NotifyAll();
@@ -75,7 +80,7 @@ void BlocksAhead::Run(const std::function<bool(size_t block, const Expanded& exp
         const uint64_t end = PlaceOf(claimed) + static_cast<uint64_t>(blocks[claimed].size);
         return end - freedTo + slack <= areaSize;
     };
-    platform::RunWorkers(ahead ? 2 : 1, [&](int worker) {
+    platform::RunWorkers(2, [&](int worker) {
         platform::Monitor::Hold hold(monitor);
         if (worker != 0) {
             while (!stopped) {

@@ -38,9 +38,10 @@ public:
 private:
     // Where block b would go, counted in bytes through the rounds of the
     // area, when it comes after the blocks placed so far: a block never
-    // runs over the area's end, and without a helper each block starts it.
+    // runs over the area's end.
     uint64_t PlaceOf(size_t b) const;
-    void ExpandBlock(size_t b, uint64_t place);
+    // Expands block b at offset in the area.
+    Expanded ExpandBlock(size_t b, size_t offset);
 
     ExpansionEngine& engine;
     const std::vector<Block>& blocks;
@@ -50,5 +51,5 @@ private:
     std::vector<Expanded> expanded;
     std::vector<uint64_t> places;
     uint64_t nextPlace = 0;  // where the next block would go if it fitted
-    bool ahead = false;      // the area takes two blocks or more: a helper expands ahead
+    bool ahead = false;      // the area takes two of the largest blocks: a helper expands ahead
 };
