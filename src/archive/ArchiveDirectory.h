@@ -21,9 +21,11 @@ public:
     // negative size.
     bool Build(unsigned char* block, int32_t blockSize, int32_t count);
 
-    // Restores entry k under outputDir from its expanded bytes through the
-    // job's output tree; 0 or -1.
-    int WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k, const unsigned char* data);
+    // Restores entry k, whose name (names[k]) the caller has looked up,
+    // under outputDir from its expanded bytes through the job's output
+    // tree; 0 or -1.
+    int WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k, const std::string& name,
+                   const unsigned char* data);
     // Compares entry k with the file under outputDir: 1 stop, 0 differed and
     // go on, -1 equal.
     int CompareEntry(const std::string& outputDir, int32_t k, const unsigned char* data);

@@ -94,10 +94,11 @@ int ExtractJob::UseEntries(const Block& b, const unsigned char* area, Mode mode,
     const unsigned char* data = area;
     for (int32_t k = b.first; k < b.end; ++k) {
         const int32_t size = directory->sizes[k];
-        dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, directory->names[k],
-                                               FormatThousands(size)}));
+        // A name is normalised and escaped at each look: look once.
+        const std::string name = directory->names[k];
+        dialog->ShowStatus(Compose(entryLine, {std::to_string(k + 1), countText, name, FormatThousands(size)}));
         if (mode == Mode::Extract) {
-            if (directory->WriteEntry(output, *outputDir, k, data) != 0) {
+            if (directory->WriteEntry(output, *outputDir, k, name, data) != 0) {
                 failed = true;
                 return kStopped;
             }

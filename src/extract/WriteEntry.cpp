@@ -20,9 +20,7 @@ std::string FolderPrefix(const std::string& outputDir, const std::string& name, 
 }  // namespace
 
 int ArchiveDirectory::WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k,
-                                 const unsigned char* data) {
-    // A name is normalised and escaped at each look: look once.
-    const std::string name = names[k];
+                                 const std::string& name, const unsigned char* data) {
     const std::string full = outputDir + name;
     std::string folder;
     std::vector<std::string> parts;
