@@ -95,8 +95,19 @@ int ConsoleDialog::UpdateProgress(int percent) {
 }
 
 void ConsoleDialog::ShowProgress(int percent) {
+    // " %3d%\r", written out by hand: it comes between every two entries.
     char line[32];
-    std::snprintf(line, sizeof line, " %3d%%\r", percent);
+    if (percent >= 0 && percent <= 999) {
+        line[0] = ' ';
+        line[1] = percent >= 100 ? static_cast<char>('0' + percent / 100) : ' ';
+        line[2] = percent >= 10 ? static_cast<char>('0' + percent / 10 % 10) : ' ';
+        line[3] = static_cast<char>('0' + percent % 10);
+        line[4] = '%';
+        line[5] = '\r';
+        line[6] = '\0';
+    } else {
+        std::snprintf(line, sizeof line, " %3d%%\r", percent);
+    }
     console_.Write(line);
     console_.Flush();
 }
