@@ -39,7 +39,8 @@ BlocksAhead::Expanded BlocksAhead::ExpandBlock(size_t b, size_t offset) {
 void BlocksAhead::Run(const std::function<bool(size_t block, const Expanded& expanded)>& use) {
     int64_t largest = 0;
     for (const Block& b : blocks) largest = std::max(largest, b.size);
-    ahead = areaSize > 0 && static_cast<uint64_t>(largest) <= areaSize / 2;
+    // With room for two of the largest blocks, a helper expands ahead.
+    const bool ahead = areaSize > 0 && static_cast<uint64_t>(largest) <= areaSize / 2;
     if (!ahead) {
         // Each block at the area's start, just before it is used.
         for (size_t b = 0; b < blocks.size(); ++b) {

@@ -51,5 +51,4 @@ private:
     std::vector<Expanded> expanded;
     std::vector<uint64_t> places;
     uint64_t nextPlace = 0;  // where the next block would go if it fitted
-    bool ahead = false;      // the area takes two of the largest blocks: a helper expands ahead
 };
