@@ -9,11 +9,12 @@
 #include "codec/ExpansionEngine.h"
 
 // Expands an archive's blocks in order for a job that then uses each one.
-// Given an area of room for more than one block, blocks are expanded into
-// it, one after the other around it, on a second thread while the job uses
-// earlier ones: writing small files takes about as long as expanding them.
-// Otherwise, or where the host runs no second thread, each block is
-// expanded just before it is used.
+// Given an area with room for two of the largest blocks, blocks are
+// expanded into it, one after the other around it, on a second thread
+// while the job uses earlier ones: writing small files takes about as long
+// as expanding them. Otherwise each block is expanded just before it is
+// used; so is any block that the second thread (if the host starts one)
+// has not yet claimed when the job needs it.
 class BlocksAhead {
 public:
     // A block's expansion, in steps of at most step bytes: failedStep is the
