@@ -4,11 +4,9 @@
 #include <climits>
 
 #include "archive/BlockPlan.h"
-#include "extract/BlocksAhead.h"
 #include "dialog/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/OutputTree.h"
 #include "platform/PathProbe.h"
 #include "platform/Workers.h"
 #include "util/ElapsedSeconds.h"
@@ -126,9 +124,9 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     // Small files are written while later blocks are expanded, around an
     // area of room for many of them.
     const auto largest = static_cast<size_t>(directory->largestSize);
-    const bool byTwo = mode != Mode::Test && largest <= kAheadLargest && platform::HostThreads() > 1;
+    const bool expandAhead = mode != Mode::Test && largest <= kAheadLargest && platform::HostThreads() > 1;
     const size_t aheadSize = std::max(kAheadArea, 2 * largest);
-    unsigned char* const aheadArea = byTwo ? loaded.engine->ReserveArea(aheadSize) : nullptr;
+    unsigned char* const aheadArea = expandAhead ? loaded.engine->ReserveArea(aheadSize) : nullptr;
     unsigned char* const area = aheadArea ? aheadArea : loaded.engine->ReserveArea(largest);
     if (!area) return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
     const size_t areaSize = aheadArea ? aheadSize : largest;
