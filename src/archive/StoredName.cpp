@@ -4,6 +4,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/Files.h"
+#include "util/Ascii.h"
 #include "util/PathSeparator.h"
 #include "util/LeadByte.h"
 
@@ -89,6 +90,8 @@ bool IsSafeName(const std::string& name, char separator) {
 }
 
 std::string EscapeName(std::string_view name) {
+    // Most names are plain ASCII, which needs neither escape nor converter.
+    if (IsPrintableAscii(name)) return std::string(name);
     std::string converted;
     bool plain = SplitsAlike(name) && platform::Utf8FromCp932(name, converted);
     for (size_t i = 0; plain && i < name.size(); ++i) plain = !IsControl(static_cast<unsigned char>(name[i]));

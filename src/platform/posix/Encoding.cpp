@@ -2,9 +2,10 @@
 
 #include <iconv.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <vector>
+
+#include "util/Ascii.h"
 
 namespace platform {
 namespace {
@@ -34,15 +35,15 @@ iconv_t Descriptor(Direction direction) {
 
 // Converts a whole text with iconv; false when any character has no form.
 bool Convert(Direction direction, std::string_view input, std::string& output) {
-    iconv_t cd = Descriptor(direction);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     // The ASCII bytes are the same characters in both encodings, so a text
     // of them alone (most console lines: plain names and numbers) is its
     // own conversion.
-    if (std::all_of(input.begin(), input.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; })) {
+    if (IsAscii(input)) {
         output.assign(input);
         return true;
     }
+    iconv_t cd = Descriptor(direction);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh shift state
     output.clear();
     std::vector<char> chunk(input.size() * 2 + 16);

@@ -8,6 +8,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/posix/TemporaryFiles.h"
+#include "util/Ascii.h"
 
 namespace platform {
 namespace {
@@ -39,6 +40,11 @@ std::string ReadUtf8Rest(int lead) {
 }  // namespace
 
 void HostConsole::Write(std::string_view text) {
+    // ASCII is the same bytes in UTF-8.
+    if (IsAscii(text)) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return;
+    }
     const std::string utf8 = Utf8FromCp932Lossy(text);
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
