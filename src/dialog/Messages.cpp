@@ -1,5 +1,6 @@
 #include "dialog/Messages.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 
@@ -93,7 +94,12 @@ std::string Compose(std::string_view format, std::initializer_list<std::string_v
     std::string text;
     auto next = args.begin();
     for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
+        // The text up to the next '%' as it stands.
+        const size_t mark = std::min(format.find('%', i), format.size());
+        text.append(format, i, mark - i);
+        i = mark;
+        if (i == format.size()) break;
+        if (i + 1 < format.size()) {
             const char kind = format[i + 1];
             if (kind == '%') {
                 text += '%';

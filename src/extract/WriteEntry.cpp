@@ -21,11 +21,12 @@ std::string FolderPrefix(const std::string& outputDir, const std::string& name, 
 
 int ArchiveDirectory::WriteEntry(platform::OutputTree& output, const std::string& outputDir, int32_t k,
                                  const std::string& name, const unsigned char* data) {
-    const std::string full = outputDir + name;
+    // The whole output path, for the messages.
+    const auto full = [&] { return outputDir + name; };
     std::string folder;
     std::vector<std::string> parts;
     if (!HostParts(outputDir, name, folder, parts)) {
-        dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full}));
+        dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full()}));
         return -1;
     }
     platform::OutputRequest request;
@@ -36,18 +37,18 @@ int ArchiveDirectory::WriteEntry(platform::OutputTree& output, const std::string
         output.Write(folder, parts, data, static_cast<size_t>(sizes[k]), request);
     switch (outcome.result) {
         case platform::OutputResult::Written:
-            if (!outcome.timeSet) dialog->ShowInformation(Compose(Msg::CannotSetTime, {full}));
+            if (!outcome.timeSet) dialog->ShowInformation(Compose(Msg::CannotSetTime, {full()}));
             return 0;
         case platform::OutputResult::FolderFailed:
             dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {FolderPrefix(outputDir, name, outcome.failedPart)}));
             return -1;
         case platform::OutputResult::WriteFailed:
-            dialog->ShowMessage(Compose(Msg::CannotWriteFile, {full}));
+            dialog->ShowMessage(Compose(Msg::CannotWriteFile, {full()}));
             return -1;
         default:
             // A link, a folder or a special file in the way, a read-only
             // file: the file cannot be created there.
-            dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full}));
+            dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full()}));
             return -1;
     }
 }

@@ -105,6 +105,8 @@ TEST(Messages, ComposeFillsInOrderAndKeepsLongArguments) {
     const std::string longName(5000, 'x');
     EXPECT_EQ(Compose("(%d/%d) %s 100%%", {"1", "2", longName}), "(1/2) " + longName + " 100%");
     EXPECT_EQ(Compose("%s and %s", {"one"}), "one and %s");
+    // A '%' that starts no placeholder stays, at the end too.
+    EXPECT_EQ(Compose("50% %x%s %", {"y"}), "50% %xy %");
 }
 
 }  // namespace
