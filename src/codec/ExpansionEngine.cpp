@@ -93,8 +93,10 @@ int ExpansionEngine::ExpandSteps(int32_t limit) {
         }
         // A stream cut short decodes filler; stop at once instead of
         // producing garbage up to the end of the area.
-        if (decoder.PastEnd(at)) decoder.decodeError = 1;
-        if (decoder.decodeError) break;
+        if (at.mayStop) {
+            if (decoder.PastEnd(at)) decoder.decodeError = 1;
+            if (decoder.decodeError) break;
+        }
         if (How == ContextTables::Filing::kEach && tables.someWrapped) {
             result = kRowsWrapped;
             break;

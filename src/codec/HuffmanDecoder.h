@@ -35,12 +35,19 @@ public:
     // symbol, since the loop's byte stores into the area could alias them.
     // Take them with Save, decode with them, and give them back with Load
     // before anything else uses the decoder.
+    // It also carries, for the loop's quick tests, the last input position
+    // from which eight bytes can be read, and whether the source has ended
+    // or decoding failed (only a slow path changes either).
     struct Cursor {
         uint64_t bitBuffer;
         int bitCount;
         unsigned inputPos;
+        int wordEnd;
+        bool mayStop;
     };
-    Cursor Save() const { return {bitBuffer, bitCount, inputPos}; }
+    Cursor Save() const {
+        return {bitBuffer, bitCount, inputPos, int{inputCount} - 8, sourceEnded || decodeError != 0};
+    }
     void Load(const Cursor& at) {
         bitBuffer = at.bitBuffer;
         bitCount = at.bitCount;
@@ -79,6 +86,7 @@ public:
     // True once decoding has consumed bits beyond the end of the source:
     // the stream was cut short, and what follows is filler.
     bool PastEnd(const Cursor& at) const {
+        if (!at.mayStop) return false;
         const uint64_t fetchedBytes = fetchedBase + at.inputPos;
         return sourceEnded && (fetchedBytes * 8 - static_cast<uint64_t>(at.bitCount)) > streamBytes * 8;
     }
@@ -166,7 +174,7 @@ private:
     // holds (bits past those counted are the stream's next ones, put there
     // again by the next top-up); near the end of the input, as TakeBits.
     void Refill(Cursor& at) {
-        if ((at.inputPos + 8 <= inputCount) & (at.bitCount < 64)) {
+        if ((static_cast<int>(at.inputPos) <= at.wordEnd) & (at.bitCount < 64)) {
             uint64_t word;
             std::memcpy(&word, inputBuffer + at.inputPos, 8);
             if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
