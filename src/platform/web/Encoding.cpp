@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/Encoding.h"
+#include "util/Ascii.h"
 
 namespace {
 
@@ -72,9 +73,7 @@ namespace platform {
 
 bool Cp932FromUtf8(std::string_view utf8, std::string& cp932) {
     cp932.clear();
-    bool ascii = true;
-    for (const char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) {
+    if (IsAscii(utf8)) {
         cp932 = utf8;
         return true;
     }
