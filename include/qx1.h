@@ -34,7 +34,7 @@ extern "C" {
 #define QX1_E_PASSWORD_NEEDED (-3)   /* the archive is protected and no password was given */
 #define QX1_E_WRONG_PASSWORD (-4)    /* the password does not match */
 #define QX1_E_DAMAGED (-5)           /* the archive's data are damaged or cut short */
-#define QX1_E_UNSAFE_NAME (-6)       /* a name or path would lead outside the output folder */
+#define QX1_E_UNSAFE_NAME (-6)       /* a name or path would lead outside the output folder, or names no file */
 #define QX1_E_NO_MEMORY (-7)         /* not enough memory for what the archive declares */
 #define QX1_E_NO_ENTRY (-8)          /* no entry with that index */
 #define QX1_E_STOPPED (-9)           /* the sink asked to stop */
@@ -49,12 +49,14 @@ extern "C" {
 
 /* Bits of qx1_entry.flags. */
 #define QX1_ENTRY_ESCAPED 1u  /* name has %XX escapes for bytes with no Unicode form or control characters */
-#define QX1_ENTRY_UNSAFE 2u   /* name is absolute, has a drive, a ".." component, or is empty */
+#define QX1_ENTRY_UNSAFE 2u   /* name is absolute, has a drive, a ".." component, names no file, or
+                                 cannot be a file name on this host (qx1_entry_problem says why) */
 
 typedef struct qx1_archive qx1_archive;
 
 typedef struct qx1_entry {
-    const char *name;                 /* UTF-8, '/' between folders */
+    const char *name;                 /* UTF-8, '/' between folders; a stored name that ends in a
+                                         separator names the file before it (no '/' at the end) */
     const unsigned char *stored_name; /* the name's bytes as stored (Shift-JIS, '\' separators) */
     size_t stored_name_size;
     uint64_t size;                    /* bytes */
@@ -76,8 +78,19 @@ int qx1_open_file(const char *path, const char *password, qx1_archive **out);
 int qx1_open_memory(const void *data, size_t size, const char *password, qx1_archive **out);
 
 size_t qx1_entry_count(const qx1_archive *a);
-/* The entry at index, or NULL past the end. Valid until qx1_close. */
+/*
+ * Makes the list of entries (about 60 bytes an entry, and the names). It is
+ * made at the first qx1_entry_at otherwise; calling this first tells a
+ * failure (QX1_E_NO_MEMORY), after which qx1_entry_at never returns NULL
+ * below qx1_entry_count. qx1_test needs no list.
+ */
+int qx1_list(qx1_archive *a);
+/* The entry at index, or NULL past the end (or when the list cannot be
+   made). Valid until qx1_close. */
 const qx1_entry *qx1_entry_at(const qx1_archive *a, size_t index);
+/* Why entry index carries QX1_ENTRY_UNSAFE, in English ("the name has a
+   \"..\" part and would lead outside the output folder"); NULL when it does not. */
+const char *qx1_entry_problem(const qx1_archive *a, size_t index);
 /* Sum of all entry sizes. */
 uint64_t qx1_total_size(const qx1_archive *a);
 
@@ -85,6 +98,11 @@ uint64_t qx1_total_size(const qx1_archive *a);
    from sink stops it with QX1_E_STOPPED. An empty entry calls sink never. */
 int qx1_read_entry(qx1_archive *a, size_t index,
                    int (*sink)(void *user, const void *data, size_t size), void *user);
+
+/* Decodes one entry and sets *data to its bytes (*size of them; NULL for an
+   empty entry) inside the archive's decoded block, without a copy. They stay
+   valid until the next call on the archive. */
+int qx1_entry_data(qx1_archive *a, size_t index, const void **data, size_t *size);
 
 /* Decodes everything, as test mode does. */
 int qx1_test(qx1_archive *a);
@@ -107,7 +125,9 @@ void qx1_set_progress(qx1_archive *a, int (*progress)(void *user, uint64_t done,
  * symbolic link below dir is followed (QX1_E_IN_THE_WAY). The bytes go to a
  * temporary file that replaces the target only when complete, so a failure
  * leaves no partial file and an existing file as it was. Without
- * QX1_REPLACE an existing file is kept (QX1_SKIPPED_EXISTING).
+ * QX1_REPLACE an existing file is kept (QX1_SKIPPED_EXISTING), also one that
+ * appears while the entry is written. A path that ends in '/' names no
+ * file (QX1_E_UNSAFE_NAME).
  */
 int qx1_extract_entry(qx1_archive *a, size_t index, const char *dir, const char *path, unsigned flags);
 

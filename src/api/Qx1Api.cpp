@@ -69,7 +69,36 @@ int qx1_open_memory(const void* data, size_t size, const char* password, qx1_arc
 
 size_t qx1_entry_count(const qx1_archive* a) { return a ? a->reader.Count() : 0; }
 
-const qx1_entry* qx1_entry_at(const qx1_archive* a, size_t index) { return a ? a->reader.Entry(index) : nullptr; }
+int qx1_list(qx1_archive* a) {
+    if (!a) return QX1_E_ARGUMENT;
+    return Guarded([&] { return a->reader.List(); });
+}
+
+// The list is made at the first call; the archive stays the same archive.
+const qx1_entry* qx1_entry_at(const qx1_archive* a, size_t index) {
+    return a ? const_cast<qx1_archive*>(a)->reader.Entry(index) : nullptr;
+}
+
+const char* qx1_entry_problem(const qx1_archive* a, size_t index) {
+    if (!a) return nullptr;
+    try {
+        return a->reader.NameProblem(index);
+    } catch (const std::bad_alloc&) {
+        return "not enough memory to check the name";
+    }
+}
+
+int qx1_entry_data(qx1_archive* a, size_t index, const void** data, size_t* size) {
+    if (!a || !data || !size) return QX1_E_ARGUMENT;
+    *data = nullptr;
+    *size = 0;
+    return Guarded([&] {
+        const unsigned char* bytes = nullptr;
+        const int result = a->reader.EntryData(index, bytes, *size);
+        *data = bytes;
+        return result;
+    });
+}
 
 uint64_t qx1_total_size(const qx1_archive* a) { return a ? a->reader.TotalSize() : 0; }
 
@@ -117,7 +146,7 @@ const char* qx1_strerror(int code) {
         case QX1_E_DAMAGED:
             return "the archive is damaged or cut short";
         case QX1_E_UNSAFE_NAME:
-            return "the name would lead outside the output folder";
+            return "the name would lead outside the output folder or names no file";
         case QX1_E_NO_MEMORY:
             return "not enough memory";
         case QX1_E_NO_ENTRY:

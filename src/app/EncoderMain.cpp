@@ -9,6 +9,7 @@
 #include "create/EntryOrder.h"
 #include "create/SourceFiles.h"
 #include "dialog/ConsoleDialog.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Terminal.h"
 #include "util/FormatThousands.h"
@@ -61,12 +62,14 @@ int RunEncoder(const std::vector<std::string>& args, ConsoleIo& console, const s
     std::vector<ArchiveEntry> entries;
     std::string error;
     std::vector<std::string> warnings;
-    const bool collected = CollectSourceFiles(options.paths, entries, error, warnings);
+    // The archive being replaced is never stored in itself, whatever name
+    // or link reaches it.
+    platform::FileStatus target;
+    const bool targetExists = options.archive != "-" && platform::IdentifyFile(options.archive, target);
+    const bool collected = CollectSourceFiles(options.paths, entries, error, warnings, targetExists ? &target : nullptr);
     for (const std::string& warning : warnings) console.Write(program + ": warning: " + warning + "\n");
     if (!collected) return Failure(console, program, error + "; nothing written");
-    // An earlier archive of the same name inside a stored folder is not stored again.
-    const std::string self = StoredNameOf(options.archive);
-    std::erase_if(entries, [&self](const ArchiveEntry& entry) { return !self.empty() && entry.name == self; });
+    if (entries.empty()) return Failure(console, program, "no file to store; nothing written");
     if (!options.keepOrder) OrderEntriesForBlocks(entries);
 
     ArchiveOptions archiveOptions;

@@ -4,8 +4,9 @@
 #include "platform/OutputTree.h"
 #include "platform/Terminal.h"
 #include "util/FileHolder.h"
+#include "util/ShownText.h"
 
-void QxError(const std::string& text) { platform::WriteTextError("qx: " + text + "\n"); }
+void QxError(const std::string& text) { platform::WriteTextError("qx: " + ShownText(text) + "\n"); }
 
 bool PasswordSource::Resolve(const ParsedArguments& arguments, std::string& error) {
     if (const auto given = arguments.Value("password")) {
@@ -31,7 +32,7 @@ bool PasswordSource::Resolve(const ParsedArguments& arguments, std::string& erro
     return true;
 }
 
-ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure) {
+ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure, bool list) {
     qx1_archive* archive = nullptr;
     int result = qx1_open_file(path.c_str(), password_ ? password_->c_str() : nullptr, &archive);
     if (result == QX1_E_PASSWORD_NEEDED && !password_) {
@@ -44,6 +45,10 @@ ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure
         // One typed password serves the other archives of the command line too.
         password_ = typed;
         result = qx1_open_file(path.c_str(), password_->c_str(), &archive);
+    }
+    if (result == QX1_OK && list) {
+        result = qx1_list(archive);
+        if (result != QX1_OK) qx1_close(archive);
     }
     if (result != QX1_OK) {
         failure = qx1_strerror(result);

@@ -7,7 +7,8 @@
 #include "app/QxOptions.h"
 #include "qx1.h"
 
-// "qx: " and text on standard error.
+// "qx: " and text on standard error, with control characters shown as %XX,
+// so that no path or argument can send escape sequences to a terminal.
 void QxError(const std::string& text);
 
 // The options every subcommand that reads an archive takes.
@@ -26,9 +27,9 @@ class PasswordSource {
 public:
     // False (with the reason in error) when the password file cannot be read.
     bool Resolve(const ParsedArguments& arguments, std::string& error);
-    // Opens path; on failure reports "qx: PATH: reason", keeps the reason in
-    // failure and returns null.
-    ArchiveHandle Open(const std::string& path, std::string& failure);
+    // Opens path, and makes its entry list when list is set; on failure
+    // reports "qx: PATH: reason", keeps the reason in failure and returns null.
+    ArchiveHandle Open(const std::string& path, std::string& failure, bool list);
 
 private:
     std::optional<std::string> password_;

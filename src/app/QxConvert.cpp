@@ -1,5 +1,6 @@
 #include "app/QxArchive.h"
 #include "app/QxCommands.h"
+#include "platform/Process.h"
 #include "platform/Terminal.h"
 
 #ifdef QX_HAVE_CONVERT
@@ -40,14 +41,17 @@ int RunConvert(const std::vector<std::string>& args) {
                                      : output == "-" ? std::string("standard output needs --format")
                                                      : "the output's extension names no known format");
     }
+    const bool toStandardOutput = output == "-";
+    if (toStandardOutput && platform::StandardOutputIsTerminal()) {
+        return UsageError("convert", "the output would go to a terminal; redirect standard output or name a file");
+    }
     PasswordSource passwords;
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("convert", error);
-    const ArchiveHandle archive = passwords.Open(path, error);
+    const ArchiveHandle archive = passwords.Open(path, error, true);
     if (!archive) return 2;
 
     platform::ReplacingFile file;
-    const bool toStandardOutput = output == "-";
     if (!toStandardOutput && !file.Open(output)) {
         QxError(output + ": cannot be created");
         return 2;

@@ -26,24 +26,24 @@ constexpr const char* kExtractUsage =
 
 enum class Overwrite { Ask, Never, Always };
 
-// True when pattern matches name, or one of the folders that hold it.
-bool Selects(const std::string& pattern, const std::string& name) {
-    if (GlobMatch(pattern, name)) return true;
-    for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
-        if (GlobMatch(pattern, name.substr(0, slash))) return true;
-    }
-    return false;
-}
-
-// name without its first strip folders; empty when nothing is left.
+// name without its first strip folders; empty when nothing is left. Only
+// folder names count: empty and "." parts are passed over.
 std::string Stripped(const std::string& name, unsigned long strip) {
     size_t start = 0;
-    for (unsigned long i = 0; i < strip; ++i) {
+    for (;;) {
         const size_t slash = name.find('/', start);
+        const std::string_view part =
+            std::string_view(name).substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part.empty() || part == ".") {
+            if (slash == std::string::npos) return {};
+            start = slash + 1;
+            continue;
+        }
+        if (strip == 0) return name.substr(start);
         if (slash == std::string::npos) return {};
+        --strip;
         start = slash + 1;
     }
-    return name.substr(start);
 }
 
 // The answer to "replace?": 'y', 'n', 'A' (all), 'N' (none) or 'q' (quit).
@@ -99,7 +99,7 @@ int RunExtract(const std::vector<std::string>& args) {
 
     const std::string& path = arguments.operands[0];
     const std::vector<std::string> patterns(arguments.operands.begin() + 1, arguments.operands.end());
-    const ArchiveHandle archive = passwords.Open(path, error);
+    const ArchiveHandle archive = passwords.Open(path, error, true);
     if (!archive) return 2;
     const size_t count = qx1_entry_count(archive.get());
 
@@ -110,12 +110,12 @@ int RunExtract(const std::vector<std::string>& args) {
         const qx1_entry& entry = *qx1_entry_at(archive.get(), i);
         bool take = patterns.empty();
         for (size_t p = 0; p < patterns.size(); ++p) {
-            if (Selects(patterns[p], entry.name)) take = used[p] = true;
+            if (GlobSelects(patterns[p], entry.name)) take = used[p] = true;
         }
         if (!take) continue;
         // Unsafe names refuse the archive before anything is written.
         if (entry.flags & QX1_ENTRY_UNSAFE) {
-            QxError(path + ": the name \"" + entry.name + "\" would lead outside the output folder; nothing extracted");
+            QxError(path + ": \"" + entry.name + "\": " + qx1_entry_problem(archive.get(), i) + "; nothing extracted");
             return 2;
         }
         selected.push_back(i);

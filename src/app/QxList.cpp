@@ -7,6 +7,7 @@
 #include "platform/Sha256.h"
 #include "platform/Terminal.h"
 #include "util/IsoTime.h"
+#include "util/ShownText.h"
 
 namespace {
 
@@ -71,18 +72,33 @@ int RunList(const std::vector<std::string>& args) {
     for (size_t a = 0; a < arguments.operands.size(); ++a) {
         const std::string& path = arguments.operands[a];
         std::string failure;
-        const ArchiveHandle archive = passwords.Open(path, failure);
+        const ArchiveHandle archive = passwords.Open(path, failure, true);
         if (!archive) {
             status = 2;
             if (json) platform::WriteTextOut(Dump({{"archive", path}, {"error", failure}}));
             continue;
         }
         const size_t count = qx1_entry_count(archive.get());
-        nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+        const uint64_t total = qx1_total_size(archive.get());
+        // Written as it goes, a piece at a time: the listing of a large
+        // archive is never held whole.
         std::string text;
-        if (!json && arguments.operands.size() > 1) text += (a > 0 ? "\n" : "") + path + ":\n";
+        const auto flush = [&text](bool always) {
+            if (!always && text.size() < (1u << 16)) return;
+            platform::WriteTextOut(text);
+            text.clear();
+        };
+        if (json) {
+            const std::string head = Dump({{"archive", path}, {"files", count}, {"size", total}});
+            text += head.substr(0, head.size() - 2) + ",\"entries\":[";
+        } else if (arguments.operands.size() > 1) {
+            if (a > 0) text += '\n';
+            text += ShownText(path);
+            text += ":\n";
+        }
         for (size_t i = 0; i < count; ++i) {
             const qx1_entry& entry = *qx1_entry_at(archive.get(), i);
+            const char* problem = (entry.flags & QX1_ENTRY_UNSAFE) ? qx1_entry_problem(archive.get(), i) : nullptr;
             std::string hash;
             if (hashes) {
                 hash = EntryHash(archive.get(), i, path);
@@ -95,31 +111,36 @@ int RunList(const std::vector<std::string>& args) {
                                                {"size", entry.size},
                                                {"mtime", IsoTimeUtc(entry.mtime)},
                                                {"mtime_epoch", entry.mtime},
-                                               {"block", entry.block}};
+                                               {"block", entry.block},
+                                               {"unsafe", problem != nullptr}};
+                if (problem) item["problem"] = problem;
                 if (hashes) item["sha256"] = hash.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(hash);
-                entries.push_back(std::move(item));
-                continue;
+                const std::string line = Dump(item);
+                if (i > 0) text += ',';
+                text.append(line, 0, line.size() - 1);
+            } else {
+                char columns[64];
+                std::snprintf(columns, sizeof columns, "%12llu  %s  ", static_cast<unsigned long long>(entry.size),
+                              IsoTimeUtc(entry.mtime).c_str());
+                text += columns;
+                if (longForm) text += std::to_string(entry.block) + "  ";
+                if (hashes) text += (hash.empty() ? std::string(64, '-') : hash) + "  ";
+                text += entry.name;
+                if (longForm && (entry.flags & QX1_ENTRY_ESCAPED)) text += "  (stored as " + stored + ")";
+                if (problem) text += std::string("  (unsafe: ") + problem + ")";
+                text += "\n";
             }
-            char columns[64];
-            std::snprintf(columns, sizeof columns, "%12llu  %s  ", static_cast<unsigned long long>(entry.size),
-                          IsoTimeUtc(entry.mtime).c_str());
-            text += columns;
-            if (longForm) text += std::to_string(entry.block) + "  ";
-            if (hashes) text += (hash.empty() ? std::string(64, '-') : hash) + "  ";
-            text += entry.name;
-            if (longForm && (entry.flags & QX1_ENTRY_ESCAPED)) text += "  (stored as " + stored + ")";
-            text += "\n";
+            flush(false);
         }
-        const uint64_t total = qx1_total_size(archive.get());
         if (json) {
-            platform::WriteTextOut(
-                Dump({{"archive", path}, {"files", count}, {"size", total}, {"entries", std::move(entries)}}));
+            text += "]}\n";
         } else {
             char totals[96];
             std::snprintf(totals, sizeof totals, "%12llu  %zu file%s\n", static_cast<unsigned long long>(total), count,
                           count == 1 ? "" : "s");
-            platform::WriteTextOut(text + totals);
+            text += totals;
         }
+        flush(true);
     }
     return platform::FlushStandardOutput() ? status : 2;
 }

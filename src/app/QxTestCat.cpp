@@ -4,6 +4,7 @@
 #include "app/QxCommands.h"
 #include "app/QxProgress.h"
 #include "platform/Terminal.h"
+#include "util/ShownText.h"
 
 namespace {
 
@@ -16,6 +17,18 @@ constexpr const char* kCatUsage =
     "Writes the bytes of the named entries to standard output, in the order given.\n";
 
 int ToStandardOutput(void*, const void* data, size_t size) { return platform::WriteStandardOutput(data, size) ? 0 : 1; }
+
+// Names that extract would refuse, as warnings: the data decode all the
+// same. The names are looked at without making the entry list.
+void WarnUnsafeNames(qx1_archive* archive, const std::string& path) {
+    for (size_t i = 0; i < qx1_entry_count(archive); ++i) {
+        if (const char* problem = qx1_entry_problem(archive, i)) {
+            const qx1_entry* entry = qx1_entry_at(archive, i);
+            QxError(path + ": warning: \"" + (entry ? entry->name : "?") + "\": " + problem +
+                    "; qx extract refuses this archive");
+        }
+    }
+}
 
 }  // namespace
 
@@ -34,9 +47,10 @@ int RunTest(const std::vector<std::string>& args) {
     int status = 0;
     for (const std::string& path : arguments.operands) {
         std::string failure;
-        const ArchiveHandle archive = passwords.Open(path, failure);
+        const ArchiveHandle archive = passwords.Open(path, failure, false);
         int result = QX1_E_OPEN;
         if (archive) {
+            WarnUnsafeNames(archive.get(), path);
             ProgressBar progress(!arguments.Has("quiet") && platform::StandardErrorIsTerminal());
             progress.SetName(path);
             progress.Attach(archive.get());
@@ -44,7 +58,7 @@ int RunTest(const std::vector<std::string>& args) {
             failure = qx1_strerror(result);
         }
         if (result != QX1_OK) status = 2;
-        platform::WriteTextOut(path + ": " + (result == QX1_OK ? "OK" : "FAILED: " + failure) + "\n");
+        platform::WriteTextOut(ShownText(path) + ": " + (result == QX1_OK ? "OK" : "FAILED: " + failure) + "\n");
         platform::FlushStandardOutput();
     }
     return status;
@@ -62,7 +76,7 @@ int RunCat(const std::vector<std::string>& args) {
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("cat", error);
     const std::string& path = arguments.operands[0];
-    const ArchiveHandle archive = passwords.Open(path, error);
+    const ArchiveHandle archive = passwords.Open(path, error, true);
     if (!archive) return 2;
     int status = 0;
     const size_t count = qx1_entry_count(archive.get());

@@ -67,6 +67,18 @@ bool ConvertFormatOf(const std::string& text, bool byExtension, ConvertFormat& f
 }
 
 int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& write, std::string& error) {
+    // A name that extract refuses would reach whoever unpacks the output:
+    // the archive is refused before anything is written.
+    if (const int listed = qx1_list(source); listed != QX1_OK) {
+        error = qx1_strerror(listed);
+        return listed;
+    }
+    for (size_t i = 0; i < qx1_entry_count(source); ++i) {
+        if (qx1_entry_at(source, i)->flags & QX1_ENTRY_UNSAFE) {
+            error = std::string("\"") + qx1_entry_at(source, i)->name + "\": " + qx1_entry_problem(source, i);
+            return QX1_E_UNSAFE_NAME;
+        }
+    }
     // libarchive turns the UTF-8 names into the locale's encoding for tar
     // headers; in the "C" locale it would find no form for them.
     if (!std::setlocale(LC_CTYPE, "C.UTF-8")) std::setlocale(LC_CTYPE, "");

@@ -36,10 +36,16 @@ std::string NameProblem(const std::string& path) {
     }
 }
 
+// True when status describes the file that other does (by device and inode).
+bool SameFile(const platform::FileStatus& status, const platform::FileStatus* other) {
+    return other && other->inode != 0 && status.device == other->device && status.inode == other->inode;
+}
+
 class Collector {
 public:
-    Collector(std::vector<ArchiveEntry>& entries, std::string& error, std::vector<std::string>& warnings)
-        : entries_(entries), error_(error), warnings_(warnings) {}
+    Collector(std::vector<ArchiveEntry>& entries, std::string& error, std::vector<std::string>& warnings,
+              const platform::FileStatus* archive)
+        : entries_(entries), error_(error), warnings_(warnings), archive_(archive) {}
 
     // Adds path: named on the command line, or found inside a folder.
     bool Add(const std::string& path, bool named) {
@@ -54,6 +60,7 @@ public:
             return named ? Fail(path, "is not a regular file (a device, a pipe or a socket)")
                          : Skip(path, "is not a regular file (a device, a pipe or a socket)");
         }
+        if (SameFile(status, archive_)) return Skip(path, "is the archive being written, not stored");
         if (HasBackslash(path)) return Fail(path, "has a \"\\\" in its name, which archives take for a separator; rename it");
         ArchiveEntry entry;
         entry.name = StoredNameOf(path);
@@ -68,8 +75,14 @@ public:
             return Fail(path, "has a modification time outside the archive's 32-bit range (1901-2038)");
         }
         entry.time = static_cast<int32_t>(status.modified);
-        if (!ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
-        if (entry.data.size() != static_cast<size_t>(status.size)) return Fail(path, "changed while it was read");
+        platform::FileStatus before, after;
+        if (!platform::IdentifyFile(path, before) || !ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
+        // A rewrite of the same size shows in the file's times.
+        if (!platform::IdentifyFile(path, after) || entry.data.size() != static_cast<size_t>(status.size) ||
+            after.size != before.size || after.modifiedNs != before.modifiedNs || after.changedNs != before.changedNs ||
+            before.modified != status.modified) {
+            return Fail(path, "changed while it was read");
+        }
         entries_.push_back(std::move(entry));
         return true;
     }
@@ -107,6 +120,7 @@ private:
     std::vector<ArchiveEntry>& entries_;
     std::string& error_;
     std::vector<std::string>& warnings_;
+    const platform::FileStatus* archive_;  // the archive being written, when it exists already
     std::vector<platform::FileStatus> folders_;  // the folders being walked, outermost first
     std::set<std::string> stored_;
     int64_t total_ = 0;
@@ -122,8 +136,8 @@ std::string StoredNameOf(const std::string& path) {
 }
 
 bool CollectSourceFiles(const std::vector<std::string>& paths, std::vector<ArchiveEntry>& entries, std::string& error,
-                        std::vector<std::string>& warnings) {
-    Collector collector(entries, error, warnings);
+                        std::vector<std::string>& warnings, const platform::FileStatus* archive) {
+    Collector collector(entries, error, warnings, archive);
     for (const std::string& path : paths) {
         if (path.empty() || !collector.Add(path, true)) {
             if (error.empty()) error = "an empty path cannot be stored";

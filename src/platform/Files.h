@@ -19,12 +19,17 @@ struct FileStatus {
     bool isLink = false;     // only from LinkStatus: a symbolic link
     uint64_t device = 0;     // with inode, which file this is (0 where the host does not tell)
     uint64_t inode = 0;
+    int64_t modifiedNs = 0;  // modification and change times in nanoseconds, where the host tells
+    int64_t changedNs = 0;   // (IdentifyFile): a file written in between shows a change in either
 };
 
 // _stat: false when the path does not exist or cannot be converted.
 bool Stat(const std::string& path, FileStatus& status);
 // As Stat, but a symbolic link is described itself, not followed.
 bool LinkStatus(const std::string& path, FileStatus& status);
+// As Stat, and device, inode and the times in nanoseconds filled in on every
+// host (on Windows: the volume's serial number and the file index).
+bool IdentifyFile(const std::string& path, FileStatus& status);
 // _mkdir: creates one folder.
 bool MakeDirectory(const std::string& path);
 // _utime: sets access and modification time.

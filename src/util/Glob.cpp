@@ -52,11 +52,9 @@ bool InSet(const std::u32string& pattern, size_t p, char32_t c, size_t& end) {
     return false;
 }
 
-}  // namespace
-
-bool GlobMatch(std::string_view patternText, std::string_view nameText) {
-    const std::u32string pattern = CodePoints(patternText);
-    const std::u32string name = CodePoints(nameText);
+// matches[i] tells whether the pattern matches the first i characters of
+// name; each entry depends on those characters alone.
+std::vector<char> PrefixMatches(const std::u32string& pattern, const std::u32string& name) {
     // matches[i]: the pattern read so far matches the first i characters.
     std::vector<char> matches(name.size() + 1, 0), next(name.size() + 1);
     matches[0] = 1;
@@ -89,5 +87,22 @@ bool GlobMatch(std::string_view patternText, std::string_view nameText) {
         }
         matches.swap(next);
     }
-    return matches[name.size()] != 0;
+    return matches;
+}
+
+}  // namespace
+
+bool GlobMatch(std::string_view pattern, std::string_view name) {
+    const std::u32string points = CodePoints(name);
+    return PrefixMatches(CodePoints(pattern), points)[points.size()] != 0;
+}
+
+bool GlobSelects(std::string_view pattern, std::string_view name) {
+    const std::u32string points = CodePoints(name);
+    const std::vector<char> matches = PrefixMatches(CodePoints(pattern), points);
+    if (matches[points.size()]) return true;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (points[i] == U'/' && matches[i]) return true;
+    }
+    return false;
 }

@@ -7,3 +7,7 @@
 // "[...]" is one character of a set ("a-z" ranges, "!" or "^" first to
 // negate); "\" takes the next character literally.
 bool GlobMatch(std::string_view pattern, std::string_view name);
+
+// True when pattern matches name or one of the folders that hold it (name
+// up to one of its "/"); one pass over the name, however deep it is.
+bool GlobSelects(std::string_view pattern, std::string_view name);

@@ -117,15 +117,56 @@ TEST_F(QxProgram, OverwritePoliciesWithoutATerminal) {
     EXPECT_EQ(Qx({"x", "a.qx1", "--overwrite=sometimes"}).status, 1);
 }
 
-TEST_F(QxProgram, RefusesUnsafeArchivesAndMissingPasswords) {
-    Make("evil.qx1", {{"fine.txt", 0, test::Bytes("a")}, {"..\\escape.txt", 0, test::Bytes("b")}});
-    const test::ProgramResult evil = Qx({"x", "evil.qx1", "-o", "out"});
-    EXPECT_EQ(evil.status, 2);
-    EXPECT_NE(evil.errors.find("\"../escape.txt\" would lead outside the output folder; nothing extracted"),
-              std::string::npos);
-    EXPECT_FALSE(Exists("out/fine.txt"));
-    EXPECT_FALSE(Exists("escape.txt"));
+// An unsafe name refuses the archive in every command that writes its
+// entries somewhere, with the name and what is wrong with it, before
+// anything is written; list and test mark it.
+TEST_F(QxProgram, UnsafeNamesRefuseTheArchiveWhereverItsEntriesWouldGo) {
+    struct Case {
+        std::string stored;  // CP932
+        std::string shown;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"..\\escape.txt", "../escape.txt", "has a \"..\" part"},
+        {"a\\..\\..\\x", "a/../../x", "has a \"..\" part"},
+        {"\\tmp\\x", "/tmp/x", "is absolute"},
+        {"C:x", "C:x", "has a drive prefix"},
+        {"..", "..", "has a \"..\" part"},
+        {"", "", "is empty"},
+        {"a\\.", "a/.", "ends in no file name"},
+        {std::string(256, 'n'), std::string(256, 'n'), "has a part longer than a file name can be"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        Make("evil.qx1", {{"fine.txt", 0, test::Bytes("a")}, {c.stored, 0, test::Bytes("b")}});
+        const std::string said = "\"" + c.shown + "\": the name " + c.problem;
+        for (const std::vector<std::string>& writes :
+             {std::vector<std::string>{"x", "evil.qx1", "-o", "out"}, {"convert", "evil.qx1", "out.tar"},
+              {"convert", "evil.qx1", "out.zip"}}) {
+            const test::ProgramResult refused = Qx(writes);
+            EXPECT_EQ(refused.status, 2) << writes[0];
+            EXPECT_NE(refused.errors.find(said), std::string::npos) << refused.errors;
+            EXPECT_NE(refused.errors.find("nothing"), std::string::npos) << refused.errors;
+        }
+        EXPECT_FALSE(Exists("out"));
+        EXPECT_FALSE(Exists("out.tar"));
+        EXPECT_FALSE(Exists("out.zip"));
+        EXPECT_NE(Qx({"list", "evil.qx1"}).output.find("  (unsafe: the name " + c.problem), std::string::npos);
+        const test::ProgramResult tested = Qx({"test", "evil.qx1"});
+        EXPECT_EQ(tested.status, 0);
+        EXPECT_NE(tested.errors.find("warning: " + said), std::string::npos) << tested.errors;
+        const auto json = nlohmann::json::parse(Qx({"list", "--json", "evil.qx1"}).output);
+        EXPECT_EQ(json["entries"][0]["unsafe"], false);
+        EXPECT_EQ(json["entries"][1]["unsafe"], true);
+        EXPECT_NE(json["entries"][1]["problem"].get<std::string>().find(c.problem), std::string::npos);
+    }
+    // Nothing at all was written beside the archive: no temporary file either.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename(), "evil.qx1");
+    }
+}
 
+TEST_F(QxProgram, RefusesMissingPasswords) {
     Make("locked.qx1", {{"s.txt", 0, test::Bytes("secret")}}, "pw");
     const test::ProgramResult missing = Qx({"cat", "locked.qx1", "s.txt"});
     EXPECT_EQ(missing.status, 2);

@@ -29,10 +29,14 @@ bool Describe(const std::string& path, bool follow, FileStatus& status) {
     status.isLink = S_ISLNK(st.st_mode);
     status.device = st.st_dev;
     status.inode = st.st_ino;
+    status.modifiedNs = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    status.changedNs = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
     return true;
 }
 
 }  // namespace
+
+bool IdentifyFile(const std::string& path, FileStatus& status) { return Describe(path, true, status); }
 
 bool Stat(const std::string& path, FileStatus& status) { return Describe(path, true, status); }
 

@@ -168,6 +168,24 @@ bool RenameNoReplace(int folder, const char* temporary, const char* name) {
 #endif
 }
 
+// Moves temporary to name in folder only if name is free: Written, or
+// SkippedExisting when it is taken. Hard links serve where the rename
+// cannot refuse to replace; only where neither can does it look first.
+OutputResult MoveWithoutReplacing(int folder, const char* temporary, const char* name) {
+#ifdef RENAME_NOREPLACE
+    if (renameat2(folder, temporary, folder, name, RENAME_NOREPLACE) == 0) return OutputResult::Written;
+    if (errno == EEXIST) return OutputResult::SkippedExisting;
+#endif
+    if (linkat(folder, temporary, folder, name, 0) == 0) {
+        unlinkat(folder, temporary, 0);
+        return OutputResult::Written;
+    }
+    if (errno == EEXIST) return OutputResult::SkippedExisting;
+    struct stat existing {};
+    if (fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) == 0) return OutputResult::SkippedExisting;
+    return renameat(folder, temporary, folder, name) == 0 ? OutputResult::Written : OutputResult::CreateFailed;
+}
+
 }  // namespace
 
 bool IsPlainPart(const std::string& part) {
@@ -224,7 +242,11 @@ OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std
         // Closing reports late write errors on some file systems.
         ok = close(out.Release()) == 0 && ok;
         result = ok ? OutputResult::Written : OutputResult::WriteFailed;
-        if (ok && (lookFirst || !RenameNoReplace(current, temporary.c_str(), name))) {
+        if (ok && !request.replace) {
+            // Looked at first, and looked at again by the move itself: a file
+            // that appeared meanwhile is kept.
+            result = MoveWithoutReplacing(current, temporary.c_str(), name);
+        } else if (ok && (lookFirst || !RenameNoReplace(current, temporary.c_str(), name))) {
             if (!lookFirst) result = Admit(current, name, bytes, size, request);
             if (result == OutputResult::Written && renameat(current, temporary.c_str(), current, name) != 0) {
                 result = OutputResult::CreateFailed;

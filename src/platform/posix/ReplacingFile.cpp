@@ -38,8 +38,11 @@ bool ReplacingFile::Open(const std::string& target, bool executable) {
             std::free(real);
         }
     }
-    std::vector<char> name(target_.begin(), target_.end());
-    const char suffix[] = ".qx-partial-XXXXXX";
+    // A short name of its own in the target's folder, so that a target
+    // whose name is near the longest a file name can be still gets one.
+    const size_t slash = target_.rfind('/');
+    std::vector<char> name(target_.begin(), target_.begin() + static_cast<std::ptrdiff_t>(slash == std::string::npos ? 0 : slash + 1));
+    const char suffix[] = ".qx-XXXXXX";
     name.insert(name.end(), suffix, suffix + sizeof suffix);
     const int fd = mkstemp(name.data());
     if (fd < 0) return false;

@@ -23,6 +23,27 @@ bool Stat(const std::string& path, FileStatus& status) {
     return true;
 }
 
+bool IdentifyFile(const std::string& path, FileStatus& status) {
+    if (!Stat(path, status)) return false;
+    std::wstring wide;
+    if (!WideFromCp932(path, wide)) return false;
+    const HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    FILE_BASIC_INFO times{};
+    const bool ok = GetFileInformationByHandle(file, &information) &&
+                    GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof times);
+    CloseHandle(file);
+    if (!ok) return false;
+    status.device = information.dwVolumeSerialNumber;
+    status.inode = (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    // Units of 100 ns.
+    status.modifiedNs = times.LastWriteTime.QuadPart * 100;
+    status.changedNs = times.ChangeTime.QuadPart * 100;
+    return true;
+}
+
 bool LinkStatus(const std::string& path, FileStatus& status) {
     if (!Stat(path, status)) return false;
     std::wstring wide;

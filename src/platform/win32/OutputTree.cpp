@@ -166,9 +166,14 @@ OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std
         outcome.result = OutputResult::WriteFailed;
         return outcome;
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // Without leave to replace, a file that appeared while this one was
+    // written is kept.
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), request.replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+        const DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
-        outcome.result = OutputResult::CreateFailed;
+        outcome.result = !request.replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+                             ? OutputResult::SkippedExisting
+                             : OutputResult::CreateFailed;
     }
     return outcome;
 }
