@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tarfile
 import tempfile
+import threading
 import unittest
 import zipfile
 
@@ -93,6 +94,59 @@ class ModuleTest(FolderTest):
             self.assertEqual(written.read_bytes(), path.read_bytes())
             self.assertEqual(written.stat().st_mtime, STORED_TIME.timestamp())
 
+    def test_arguments_are_checked_before_anything_is_written(self):
+        with qx1.open(SAMPLE) as archive, qx1.open(SAMPLE) as other:
+            with self.assertRaises(ValueError):
+                archive.read(other.entries[0])
+            with self.assertRaises(ValueError):
+                archive.extract(self.dir / "out", members=[other.entries[0]])
+            with self.assertRaises(TypeError):
+                archive.extract(self.dir / "out", members="readme.txt")
+            with self.assertRaises(ValueError):
+                archive.extract(str(self.dir / "out") + "\0x")
+            self.assertFalse((self.dir / "out").exists())
+            written = archive.extract(os.fsencode(self.dir / "bytes"), members=["docs/notes.txt"])
+            self.assertEqual(written, [os.fsencode(self.dir / "bytes" / "docs" / "notes.txt")])
+            self.assertEqual(pathlib.Path(os.fsdecode(written[0])).read_bytes(),
+                             SAMPLE_FILES["docs/notes.txt"].read_bytes())
+        with self.assertRaises(ValueError):
+            qx1.open(str(SAMPLE) + "\0y")
+        for password in (b"pw", "pw"):
+            with qx1.open(SAMPLE, password=password) as archive:
+                self.assertEqual(len(archive.entries), 3)
+        with self.assertRaises(TypeError):
+            qx1.open(SAMPLE, password=1234)
+
+    def test_one_archive_serves_several_threads(self):
+        expected = {name: path.read_bytes() for name, path in SAMPLE_FILES.items()}
+        failures = []
+        with qx1.open(SAMPLE) as archive:
+            def reader(seed):
+                names = list(expected)
+                for i in range(300):
+                    name = names[(seed + i) % len(names)]
+                    try:
+                        if archive.read(name) != expected[name]:
+                            failures.append(name)
+                    except qx1.Error as error:
+                        failures.append(str(error))
+            threads = [threading.Thread(target=reader, args=(k,)) for k in range(4)]
+            for thread in threads:
+                thread.start()
+            for thread in threads:
+                thread.join()
+            archive.test()
+        self.assertEqual(failures, [])
+
+    def test_unsafe_names_say_what_is_wrong(self):
+        with qx1.open(SOURCE / "tests/data/page-unsafe.qx1") as archive:
+            problems = {entry.name: entry.problem for entry in archive.entries}
+        self.assertIsNone(problems["fine.txt"])
+        self.assertIn('".."', problems["../escape.txt"])
+        self.assertIn("absolute", problems["/abs/x"])
+        self.assertIn("drive", problems["C:/x"])
+        self.assertIn("empty", problems[""])
+
 
 @unittest.skipUnless(os.environ.get("QX"), "qx is not given")
 class ConvertTest(FolderTest):
@@ -137,6 +191,39 @@ class ConvertTest(FolderTest):
         self.assertEqual(damaged.returncode, 2)
         self.assertFalse((self.dir / "x.tar").exists())
         self.assertEqual(os.listdir(self.dir), [])
+
+    def test_unsafe_names_never_reach_the_output(self):
+        for target in ("out.tar", "out.zip"):
+            refused = self.qx("convert", SOURCE / "tests/data/unsafe-name.qx1", target, check=False)
+            self.assertEqual(refused.returncode, 2)
+            self.assertIn(b'"../escape.txt": the name has a ".." part', refused.stderr)
+        self.assertEqual(os.listdir(self.dir), [])
+
+    def test_names_ending_in_a_separator_and_long_output_names(self):
+        # A stored name "dir\\" is the file "dir", as qx extract writes it; GNU
+        # tar and zipfile read the output whole.
+        source = SOURCE / "tests/data/trailing-separator.qx1"
+        long_name = "n" * 245 + ".tar"
+        self.qx("convert", source, long_name)
+        self.qx("convert", source, "out.zip")
+        self.qx("extract", source, "-o", "extracted", "-q")
+        expected = {"dir": b"bytes of dir\n", "sub/file": b"bytes of sub/file\n", "plain.txt": b"plain\n"}
+        for name, data in expected.items():
+            self.assertEqual((self.dir / "extracted" / name).read_bytes(), data)
+        (self.dir / "untarred").mkdir()
+        subprocess.run(["tar", "-xf", self.dir / long_name, "-C", self.dir / "untarred"], check=True,
+                       capture_output=True)
+        with zipfile.ZipFile(self.dir / "out.zip") as archive:
+            self.assertEqual(archive.namelist(), list(expected))
+            for name, data in expected.items():
+                self.assertEqual(archive.read(name), data)
+                self.assertEqual((self.dir / "untarred" / name).read_bytes(), data)
+
+    def test_binary_output_is_not_written_to_a_terminal(self):
+        script = f"{os.environ['QX']} convert --format=tar {SAMPLE} -"
+        result = subprocess.run(["script", "-qec", script, "/dev/null"], capture_output=True, stdin=subprocess.DEVNULL)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"terminal", result.stdout)
 
 
 if __name__ == "__main__":
