@@ -77,8 +77,13 @@ TEST_F(QxProgram, ExtractsBySelectionIntoTheFolder) {
         {{"extract", "-o", "out", kSample, "*.txt"}, {"out/readme.txt"}},
         {{"extract", kSample, "**/*.txt", "--output=out"}, {"out/docs/notes.txt", "out/表計算/ソフト一覧.txt"}},
         {{"x", kSample, "docs", "-oout"}, {"out/docs/notes.txt"}},
+        // Only folder names count: empty and "." parts are passed over.
+        {{"x", "strip.qx1", "--strip-components=1", "-o", "out", "-q"}, {"out/b.txt", "out/c.txt", "out/d/e.txt"}},
+        {{"x", "strip.qx1", "--strip-components=2", "-o", "out", "-q"}, {"out/e.txt"}},
         {{"x", kSample, "--strip-components=1", "-o", "out", "-q"}, {"out/notes.txt", "out/ソフト一覧.txt"}},
     };
+    Make("strip.qx1", {{"top\\\\b.txt", 0, test::Bytes("b")}, {"top\\.\\c.txt", 0, test::Bytes("c")},
+                       {"top\\d\\e.txt", 0, test::Bytes("e")}, {"loose.txt", 0, test::Bytes("l")}});
     for (const Case& c : cases) {
         std::filesystem::remove_all(dir.Path() / "out");
         const test::ProgramResult result = Qx(c.args);

@@ -2,8 +2,13 @@
 // only the same folder, and every part is still checked when it does.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -93,6 +98,49 @@ TEST(OutputTree, ARefusedReplacementLeavesWhatWasThereAndNoTemporaryFile) {
         if (what != "folder") {
             EXPECT_EQ(test::ReadBytes(holder), test::Bytes(bytes));
         }
+    }
+}
+
+// A file that appears while an entry is written is kept when replacing was
+// not asked for: the existence check comes first, the move at the end must
+// not replace either. Another thread makes the file as soon as the
+// temporary file shows; a round in which it comes too late proves nothing
+// and is run again.
+TEST(OutputTree, AFileThatAppearsWhileWritingIsKeptWithoutReplace) {
+    test::TempDir dir;
+    const std::vector<uint8_t> data(64 << 20, 'e');
+    int raced = 0;
+    for (int round = 0; round < 6 && raced < 2; ++round) {
+        fs::path target = dir.Path() / "t";
+        target += std::to_string(round);
+        std::atomic<bool> done{false};
+        bool won = false;
+        std::thread racer([&] {
+            while (!done && !won) {
+                for (const auto& entry : fs::directory_iterator(dir.Path())) {
+                    if (entry.path().filename().string().rfind(".qx-", 0) != 0) continue;
+                    const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+                    if (fd >= 0) {
+                        won = write(fd, "mine", 4) == 4;
+                        close(fd);
+                    }
+                    return;
+                }
+            }
+        });
+        platform::OutputTree tree;
+        const platform::OutputResult result =
+            tree.Write(dir.Path().string(), {target.filename().string()}, data.data(), data.size(), {}).result;
+        done = true;
+        racer.join();
+        if (!won) continue;
+        ++raced;
+        EXPECT_EQ(result, platform::OutputResult::SkippedExisting);
+        EXPECT_EQ(test::ReadBytes(target), test::Bytes("mine"));
+    }
+    EXPECT_GT(raced, 0) << "the other thread never came in time";
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        EXPECT_NE(entry.path().filename().string().rfind(".qx-", 0), 0u) << "a temporary file was left";
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "util/ElapsedSeconds.h"
 #include "util/FormatThousands.h"
+#include "util/Glob.h"
 #include "util/PathParts.h"
 
 namespace {
@@ -46,6 +47,34 @@ TEST(ElapsedSeconds, AcrossAChangeOfSecond) {
     EXPECT_EQ(SecondsText(ElapsedSeconds({10, 990}, {11, 20})), "0.03");
     EXPECT_EQ(SecondsText(12.4), "12.40");
     EXPECT_EQ(SecondsText(0.0), "0.00");
+}
+
+// A pattern selects a name when it matches the name or one of its folders;
+// the one-pass form must agree with matching every folder on its own.
+TEST(GlobSelects, AgreesWithMatchingEachFolder) {
+    const std::string deep = [] {
+        std::string name;
+        for (int i = 0; i < 40; ++i) {
+            name += 'd';
+            name += static_cast<char>('0' + i % 3);
+            name += '/';
+        }
+        return name + "leaf.txt";
+    }();
+    const std::vector<std::string> names = {"a", "a/b", "a/b/c.txt", "docs/notes.txt", "表計算/ソフト一覧.txt",
+                                            "x//y", "/abs", "a/", deep};
+    const std::vector<std::string> patterns = {"a", "a/b", "*", "*/b", "**", "**/c.txt", "a*", "?", "docs",
+                                               "表計算", "*.txt", "x/", "x", "d0/d1", "**/d2", "d0/*/d2/d0",
+                                               "[ad]*", "nomatch*", "", "**/leaf.txt", "d?/**/leaf.*"};
+    for (const std::string& name : names) {
+        for (const std::string& pattern : patterns) {
+            bool expected = GlobMatch(pattern, name);
+            for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
+                expected = expected || GlobMatch(pattern, name.substr(0, slash));
+            }
+            EXPECT_EQ(GlobSelects(pattern, name), expected) << pattern << " on " << name;
+        }
+    }
 }
 
 }  // namespace
