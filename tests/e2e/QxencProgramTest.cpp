@@ -59,11 +59,43 @@ TEST_F(QxencProgram, OutputIsDeterministic) {
     EXPECT_EQ(test::ReadBytes(dir.Path() / "one.qx1"), test::ReadBytes(dir.Path() / "two.qx1"));
 }
 
-TEST_F(QxencProgram, AnArchiveInsideTheStoredFolderIsNotStoredAgain) {
+// The archive being replaced is never stored in itself, whatever name or
+// link reaches it; an archive with nothing left to store is not written.
+TEST_F(QxencProgram, TheArchiveBeingWrittenIsNeverStoredInItself) {
     ASSERT_EQ(Qxenc({"-q", "src/self.qx1", "src"}).status, 0);
-    ASSERT_EQ(Qxenc({"-q", "src/self.qx1", "src"}).status, 0);
+    const auto again = Qxenc({"src/self.qx1", "src"});
+    ASSERT_EQ(again.status, 0);
+    EXPECT_NE(again.output.find("src/self.qx1 is the archive being written, not stored"), std::string::npos);
     EXPECT_TRUE(ExtractsToTheSources("src/self.qx1"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out/src/self.qx1"));
+
+    std::filesystem::create_symlink("src/self.qx1", dir.Path() / "link.qx1");
+    ASSERT_EQ(Qxenc({"-q", "link.qx1", "src"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.qx1"));
+    EXPECT_TRUE(ExtractsToTheSources("src/self.qx1"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out/src/self.qx1"));
+
+    const std::vector<uint8_t> kept = test::ReadBytes(dir.Path() / "src/self.qx1");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"src/self.qx1", "src/self.qx1"},
+                                                 {"link.qx1", "link.qx1"}, {"link.qx1", "src/self.qx1"}}) {
+        const auto refused = Qxenc(args);
+        EXPECT_EQ(refused.status, 2) << args[0];
+        EXPECT_NE(refused.output.find("no file to store; nothing written"), std::string::npos) << refused.output;
+        EXPECT_EQ(test::ReadBytes(dir.Path() / "src/self.qx1"), kept);
+    }
+}
+
+// A file rewritten with the same size while it is read is refused: its
+// times show it.
+TEST_F(QxencProgram, AFileRewrittenWhileReadIsRefused) {
+    test::WriteBytes(dir.Path() / "src/rewritten.bin", test::RandomBytes(7777, 9));
+    platform::SetFileTime(test::Sjis((dir.Path() / "src/rewritten.bin").string()), 900000000);
+    const auto r = test::RunProgram(kQxenc, {"keep.qx1", "src"}, dir.Path(), "", false,
+                                    "LD_PRELOAD=" QX_FAULTS_PATH " ASAN_OPTIONS=verify_asan_link_order=0");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("src/rewritten.bin changed while it was read; nothing written"), std::string::npos)
+        << r.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "keep.qx1"));
 }
 
 TEST_F(QxencProgram, PasswordArchiveOpensOnlyWithItsPassword) {
