@@ -171,6 +171,29 @@ TEST_F(QxProgram, UnsafeNamesRefuseTheArchiveWhereverItsEntriesWouldGo) {
     }
 }
 
+// 588 bytes that declare 300,000 entries, under an address-space limit of
+// 200 MB: each command ends with its whole result or says that memory is
+// short; none is killed or crashes.
+TEST_F(QxProgram, ADirectoryBombEndsCleanlyUnderAMemoryLimit) {
+#ifdef QX_SANITIZED
+    GTEST_SKIP() << "no address-space limit under AddressSanitizer";
+#endif
+    const std::string bomb = std::string(QX_SOURCE_DIR) + "/tests/data/directory-bomb.qx1";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", bomb}, {"list", "--json", bomb}, {"test", bomb}}) {
+        const test::ProgramResult r = Qx(args, "ulimit -v 200000;");
+        SCOPED_TRACE(args[1]);
+        if (r.status == 2) {
+            EXPECT_NE(r.errors.find("not enough memory"), std::string::npos) << r.errors;
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.errors;
+        if (args[0] == "test") EXPECT_EQ(r.output.substr(r.output.size() - 5), ": OK\n");
+        else if (args[1] == "--json") EXPECT_EQ(nlohmann::json::parse(r.output)["entries"].size(), 300000u);
+        else EXPECT_EQ(r.output.substr(r.output.size() - 15), "  300000 files\n");
+    }
+}
+
 TEST_F(QxProgram, RefusesMissingPasswords) {
     Make("locked.qx1", {{"s.txt", 0, test::Bytes("secret")}}, "pw");
     const test::ProgramResult missing = Qx({"cat", "locked.qx1", "s.txt"});
