@@ -1,9 +1,10 @@
 // Decodes archives off the page's thread with the library compiled to
-// WebAssembly (qx1.js and qx1.wasm), and makes the zip with fflate.
+// WebAssembly (qx1.js and qx1.wasm), and streams the zip out with fflate.
 importScripts("qx1.js", "fflate.js");
 
 const QX1_E_PASSWORD_NEEDED = -3;
 const QX1_E_WRONG_PASSWORD = -4;
+const QX1_ENTRY_UNSAFE = 2;
 
 let qx = null;        // the module
 let archive = 0;      // the open qx1_archive*
@@ -49,9 +50,13 @@ function open(buffer, password) {
   close();
   const data = new Uint8Array(buffer);
   bytes = qx._malloc(Math.max(data.length, 1));
+  if (!bytes) {
+    postMessage({ type: "error", message: text(-7) });
+    return;
+  }
   qx.HEAPU8.set(data, bytes);
   const out = qx._malloc(4);
-  const code = withString(password, (secret) => qx._qx1_open_memory(bytes, data.length, secret, out));
+  let code = withString(password, (secret) => qx._qx1_open_memory(bytes, data.length, secret, out));
   archive = qx.HEAPU32[out >> 2];
   qx._free(out);
   if (code === QX1_E_PASSWORD_NEEDED || code === QX1_E_WRONG_PASSWORD) {
@@ -59,53 +64,135 @@ function open(buffer, password) {
     postMessage({ type: "password", wrong: code === QX1_E_WRONG_PASSWORD && !!password });
     return;
   }
+  if (code === 0) code = qx._qx1_list(archive);
   if (code !== 0) {
     close();
     postMessage({ type: "error", message: text(code) });
     return;
   }
-  const entries = [];
+  // The listing goes to the page in columns: one string of names and typed
+  // arrays, which cross threads without a copy per entry.
   const count = qx._qx1_entry_count(archive);
+  const names = new Array(count);
+  const sizes = new Float64Array(count);
+  const mtimes = new Float64Array(count);
+  const problems = [];
   for (let i = 0; i < count; ++i) {
-    entries.push({
-      name: qx.UTF8ToString(qx._qx1web_name(archive, i)),
-      size: qx._qx1web_size(archive, i),
-      mtime: qx._qx1web_mtime(archive, i),
-      block: qx._qx1web_block(archive, i),
-      flags: qx._qx1web_flags(archive, i),
-    });
+    names[i] = qx.UTF8ToString(qx._qx1web_name(archive, i));
+    sizes[i] = qx._qx1web_size(archive, i);
+    mtimes[i] = qx._qx1web_mtime(archive, i);
+    if (qx._qx1web_flags(archive, i) & QX1_ENTRY_UNSAFE) {
+      problems.push([i, qx.UTF8ToString(qx._qx1_entry_problem(archive, i))]);
+    }
   }
-  postMessage({ type: "listed", entries });
+  postMessage(
+    { type: "listed", count, names: names.join("\0"), sizes, mtimes, problems, total: qx._qx1_total_size(archive) },
+    [sizes.buffer, mtimes.buffer],
+  );
   // Decode everything once, so that damage is found and told at once.
   qx._qx1web_watch(archive);
   const tested = qx._qx1_test(archive);
   postMessage({ type: "tested", ok: tested === 0, message: tested === 0 ? "" : text(tested) });
 }
 
+// The bytes of entry index, copied once out of the library's decoded block.
 function read(index) {
-  const out = qx._malloc(4);
+  const out = qx._malloc(8);
   try {
-    const code = qx._qx1web_read(archive, index, out);
+    const code = qx._qx1_entry_data(archive, index, out, out + 4);
     if (code !== 0) throw new Error(text(code));
     const pointer = qx.HEAPU32[out >> 2];
-    const size = qx._qx1web_size(archive, index);
-    const data = qx.HEAPU8.slice(pointer, pointer + size);
-    qx._free(pointer);
-    return data;
+    const size = qx.HEAPU32[(out + 4) >> 2];
+    return qx.HEAPU8.slice(pointer, pointer + size);
   } finally {
     qx._free(out);
   }
 }
 
-function zipAll() {
-  const files = {};
+// The little-endian bytes of a zip "UT" extra field holding the real
+// modification time, which the DOS time field cannot hold before 1980.
+function timestampField(seconds) {
+  const field = new Uint8Array(5);
+  field[0] = 1;
+  new DataView(field.buffer).setInt32(1, seconds, true);
+  return field;
+}
+
+const earliestDosTime = new Date(1980, 0, 1, 0, 0, 2);
+
+// Names in the zip: every entry keeps its own, and a name met again gets
+// " (2)", " (3)", ... before its extension, so that nothing is dropped.
+function zipNames(names) {
+  const taken = new Map();
+  const renamed = [];
+  const result = names.map((name) => {
+    if (!taken.has(name)) {
+      taken.set(name, 1);
+      return name;
+    }
+    const dot = name.lastIndexOf(".");
+    const stem = dot > name.lastIndexOf("/") + 1 ? name.slice(0, dot) : name;
+    const extension = name.slice(stem.length);
+    let n = taken.get(name);
+    let candidate;
+    do candidate = `${stem} (${++n})${extension}`;
+    while (taken.has(candidate));
+    taken.set(name, n);
+    taken.set(candidate, 1);
+    renamed.push([name, candidate]);
+    return candidate;
+  });
+  return { result, renamed };
+}
+
+// Streams every entry into a zip: the pieces go to the page as they are
+// made, and only one entry's bytes are held at a time.
+function zipAll(id) {
   const count = qx._qx1_entry_count(archive);
+  const unsafe = [];
+  const names = [];
   for (let i = 0; i < count; ++i) {
-    const name = qx.UTF8ToString(qx._qx1web_name(archive, i));
-    const mtime = new Date(qx._qx1web_mtime(archive, i) * 1000);
-    files[name] = [read(i), { mtime, level: 6 }];
+    names.push(qx.UTF8ToString(qx._qx1web_name(archive, i)));
+    if (qx._qx1web_flags(archive, i) & QX1_ENTRY_UNSAFE) {
+      unsafe.push(`"${names[i]}": ${qx.UTF8ToString(qx._qx1_entry_problem(archive, i))}`);
+    }
   }
-  return fflate.zipSync(files);
+  if (unsafe.length) {
+    postMessage({ type: "zip-refused", id, unsafe });
+    return;
+  }
+  const { result, renamed } = zipNames(names);
+  let failure = null;
+  const zip = new fflate.Zip((error, chunk, final) => {
+    if (error) {
+      failure = error;
+      return;
+    }
+    postMessage({ type: "zip-piece", id, chunk, final }, [chunk.buffer]);
+  });
+  for (let i = 0; i < count && !failure; ++i) {
+    const file = new fflate.ZipDeflate(result[i], { level: 6 });
+    const seconds = qx._qx1web_mtime(archive, i);
+    const time = new Date(seconds * 1000);
+    file.mtime = time < earliestDosTime ? earliestDosTime : time;
+    file.extra = { 0x5455: timestampField(seconds) };
+    zip.add(file);
+    let data;
+    try {
+      data = read(i);
+    } catch (error) {
+      failure = new Error(`${names[i] || "(no name)"}: ${error.message}`);
+      zip.terminate();
+      break;
+    }
+    file.push(data, true);
+  }
+  if (failure) {
+    postMessage({ type: "zip-failed", id, message: String(failure.message || failure) });
+    return;
+  }
+  zip.end();
+  postMessage({ type: "zip-done", id, renamed });
 }
 
 onmessage = async (event) => {
@@ -115,11 +202,14 @@ onmessage = async (event) => {
     if (request.type === "open") {
       open(request.buffer, request.password);
     } else if (request.type === "read") {
-      const data = read(request.index);
-      postMessage({ type: "file", index: request.index, data }, [data.buffer]);
+      try {
+        const data = read(request.index);
+        postMessage({ type: "file", id: request.id, data }, [data.buffer]);
+      } catch (failure) {
+        postMessage({ type: "file-failed", id: request.id, message: String(failure.message || failure) });
+      }
     } else if (request.type === "zip") {
-      const data = zipAll();
-      postMessage({ type: "zip", data }, [data.buffer]);
+      zipAll(request.id);
     }
   } catch (failure) {
     postMessage({ type: "error", message: String(failure && failure.message ? failure.message : failure) });

@@ -36,6 +36,16 @@ async function downloaded(name) {
 const openFile = (file) => choose(page, file);
 const settled = () => settle(page);
 
+// The entries of a zip as Python's zipfile reads them: name, bytes, the
+// extra field (a zip may hold names that a JavaScript object cannot key).
+function unzipped(file) {
+  const script =
+    "import json, sys, zipfile\n" +
+    "z = zipfile.ZipFile(sys.argv[1])\n" +
+    "print(json.dumps([[i.filename, z.read(i).decode('latin-1'), i.extra.hex()] for i in z.infolist()]))";
+  return JSON.parse(execFileSync("python3", ["-c", script, file]).toString());
+}
+
 async function rows() {
   return page.$$eval("#entries tr", (trs) =>
     trs.map((tr) => ({
@@ -113,6 +123,7 @@ test("asks for a password and tells a wrong one", async () => {
   await page.click("#password-form button");
   await page.waitForFunction(() => document.body.dataset.state === "ok");
   assert.deepEqual(await rows(), listed(locked, "パス"));
+  assert.equal(await page.$eval("#message", (m) => m.textContent), "The one file decodes without error.");
 });
 
 test("damaged, cut and foreign files end with a message", async () => {
@@ -123,6 +134,10 @@ test("damaged, cut and foreign files end with a message", async () => {
   const damaged = await settled();
   assert.equal(damaged.state, "damaged");
   assert.match(damaged.message, /damaged/);
+  // A download that fails tells so, and the archive stays as it was.
+  await page.click("#entries tr:nth-child(3) button");
+  await page.waitForFunction(() => /cannot be downloaded/.test(document.querySelector("#message").textContent));
+  assert.equal(await page.evaluate(() => document.body.dataset.state), "damaged");
 
   fs.writeFileSync(path.join(work, "cut.qx1"), fs.readFileSync(sample).subarray(0, 60));
   await openFile(path.join(work, "cut.qx1"));
@@ -132,4 +147,72 @@ test("damaged, cut and foreign files end with a message", async () => {
   const foreign = await settled();
   assert.equal(foreign.state, "error");
   assert.match(foreign.message, /not a \.qx1 archive/);
+});
+
+test("two downloads in a row keep their own names", async () => {
+  await openFile(sample);
+  assert.equal((await settled()).state, "ok");
+  await page.evaluate(() => {
+    document.querySelector("#entries tr:nth-child(1) button").click();
+    document.querySelector("#entries tr:nth-child(3) button").click();
+  });
+  const files = path.join(source, "examples/sample");
+  assert.deepEqual(await downloaded("readme.txt"), fs.readFileSync(path.join(files, "readme.txt")));
+  assert.deepEqual(await downloaded("ソフト一覧.txt"), fs.readFileSync(path.join(files, "表計算/ソフト一覧.txt")));
+});
+
+test("unsafe names are marked and refuse Download all", async () => {
+  await openFile(path.join(source, "tests/data/page-unsafe.qx1"));
+  assert.equal((await settled()).state, "ok");
+  assert.equal(await page.$$eval("#entries tr.unsafe", (trs) => trs.length), 5);
+  assert.match(await page.$eval("#unsafe-note", (note) => (note.hidden ? "" : note.textContent)), /5 names are unsafe/);
+  await page.click("#download-all");
+  await page.waitForFunction(() => /refuses this archive/.test(document.querySelector("#message").textContent));
+  const message = await page.$eval("#message", (m) => m.textContent);
+  assert.match(message, /"\.\.\/escape\.txt": the name has a "\.\." part/);
+  assert.match(message, /"\/abs\/x": the name is absolute/);
+  assert.match(message, /"C:\/x": the name has a drive prefix/);
+  assert.match(message, /"": the name is empty/);
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.equal(fs.existsSync(path.join(downloads, "page-unsafe.zip")), false);
+  assert.equal(await page.evaluate(() => document.body.dataset.state), "ok");
+});
+
+test("Download all keeps every entry, of any name and time", async () => {
+  await openFile(path.join(source, "tests/data/page-collisions.qx1"));
+  assert.equal((await settled()).state, "ok");
+  await page.click("#download-all");
+  await downloaded("page-collisions.zip");
+  const entries = unzipped(path.join(downloads, "page-collisions.zip"));
+  assert.deepEqual(
+    entries.map(([name, data]) => [name, data]),
+    [
+      ["same.txt", "first same\n"],
+      ["same (2).txt", "second same\n"],
+      ["a%01", "literal percent\n"],
+      ["a%01 (2)", "control byte\n"],
+      ["__proto__", "proto\n"],
+      ["old.txt", "before 1980\n"],
+    ],
+  );
+  // The real time of old.txt (1979-12-31T23:59:59Z) is kept in the extended
+  // timestamp field: tag 0x5455, 5 bytes, flags 1, seconds little-endian.
+  assert.equal(entries[5][2].slice(0, 10), "5554050001");
+  assert.equal(Buffer.from(entries[5][2], "hex").readInt32LE(5), 315532799);
+  await page.waitForFunction(() => /^Saved page-collisions\.zip/.test(document.querySelector("#message").textContent));
+  assert.match(await page.$eval("#message", (m) => m.textContent), /2 names occur more than once/);
+});
+
+test("a large listing renders only the rows in view", async () => {
+  await openFile(path.join(source, "tests/data/directory-bomb.qx1"));
+  assert.equal((await settled(60000)).state, "ok");
+  assert.match(await page.$eval("#totals", (t) => t.textContent), /^300,000 files/);
+  assert.ok((await page.$$eval("#entries tr", (trs) => trs.length)) < 200);
+  await page.$eval("#scroller", (scroller) => {
+    scroller.scrollTop = scroller.scrollHeight;
+  });
+  await page.waitForFunction(() =>
+    [...document.querySelectorAll("#entries tr")].some((tr) => tr.dataset.index === "299999"),
+  );
+  assert.ok((await page.$$eval("#entries tr", (trs) => trs.length)) < 200);
 });
