@@ -72,7 +72,7 @@ cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ctest --output-on-failure -j "$jobs")
 
 echo "== every fuzz target for 60 seconds on its seeds (a crash fails the run; its input stays in build-fuzz/crashes/)"
-fuzzers=(archive api roundtrip name)
+fuzzers=(archive api roundtrip name select convert)
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQX_FUZZ=ON -DQX_BUILD_TESTS=OFF
 cmake --build build-fuzz -j "$jobs" --target "${fuzzers[@]/#/qxfuzz-}"
 mkdir -p build-fuzz/crashes

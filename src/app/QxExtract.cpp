@@ -7,6 +7,7 @@
 #include "app/QxProgress.h"
 #include "platform/Terminal.h"
 #include "util/Glob.h"
+#include "util/StripFolders.h"
 
 namespace {
 
@@ -25,26 +26,6 @@ constexpr const char* kExtractUsage =
     "  -q, --quiet             no progress and no summary\n";
 
 enum class Overwrite { Ask, Never, Always };
-
-// name without its first strip folders; empty when nothing is left. Only
-// folder names count: empty and "." parts are passed over.
-std::string Stripped(const std::string& name, unsigned long strip) {
-    size_t start = 0;
-    for (;;) {
-        const size_t slash = name.find('/', start);
-        const std::string_view part =
-            std::string_view(name).substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (part.empty() || part == ".") {
-            if (slash == std::string::npos) return {};
-            start = slash + 1;
-            continue;
-        }
-        if (strip == 0) return name.substr(start);
-        if (slash == std::string::npos) return {};
-        --strip;
-        start = slash + 1;
-    }
-}
 
 // The answer to "replace?": 'y', 'n', 'A' (all), 'N' (none) or 'q' (quit).
 char AskReplace(const std::string& shown) {
@@ -132,7 +113,7 @@ int RunExtract(const std::vector<std::string>& args) {
     Counts counts;
     for (const size_t i : selected) {
         const qx1_entry& entry = *qx1_entry_at(archive.get(), i);
-        const std::string target = Stripped(entry.name, strip);
+        const std::string target = StripFolders(entry.name, strip);
         if (target.empty()) continue;
         progress.SetName(entry.name);
         unsigned flags = policy == Overwrite::Always ? QX1_REPLACE : 0u;
