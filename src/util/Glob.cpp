@@ -6,12 +6,17 @@
 
 namespace {
 
-// The code points of a UTF-8 text; a stray byte stands for itself.
+// The code points of a UTF-8 text; a stray byte stands for itself. A
+// character is taken only when all its bytes continue it, so that no "/"
+// is ever taken into one: a name's folders then decode as the name does.
 std::u32string CodePoints(std::string_view text) {
     std::u32string points;
     for (size_t i = 0; i < text.size();) {
         const auto b = static_cast<unsigned char>(text[i]);
-        const size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        for (size_t k = 1; k < n && i + k < text.size(); ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) n = 1;
+        }
         if (n == 1 || i + n > text.size()) {
             points += b;
             ++i;

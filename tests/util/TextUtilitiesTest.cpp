@@ -62,10 +62,11 @@ TEST(GlobSelects, AgreesWithMatchingEachFolder) {
         return name + "leaf.txt";
     }();
     const std::vector<std::string> names = {"a", "a/b", "a/b/c.txt", "docs/notes.txt", "表計算/ソフト一覧.txt",
-                                            "x//y", "/abs", "a/", deep};
+                                            "x//y", "/abs", "a/", deep, "\xF0/ab", "\xE3\x81/b"};
     const std::vector<std::string> patterns = {"a", "a/b", "*", "*/b", "**", "**/c.txt", "a*", "?", "docs",
                                                "表計算", "*.txt", "x/", "x", "d0/d1", "**/d2", "d0/*/d2/d0",
-                                               "[ad]*", "nomatch*", "", "**/leaf.txt", "d?/**/leaf.*"};
+                                               "[ad]*", "nomatch*", "", "**/leaf.txt", "d?/**/leaf.*", "\xF0",
+                                               "\xE3\x81", "?"};
     for (const std::string& name : names) {
         for (const std::string& pattern : patterns) {
             bool expected = GlobMatch(pattern, name);
