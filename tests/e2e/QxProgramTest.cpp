@@ -223,6 +223,13 @@ TEST_F(QxProgram, TestsAndCatsWithStatuses) {
     expected.insert(expected.end(), readme.begin(), readme.end());
     EXPECT_EQ(test::Bytes(cat.output), expected);
     EXPECT_NE(cat.errors.find("no entry named nope"), std::string::npos);
+
+    // A path or argument with an escape sequence is repeated with its
+    // control characters shown, on both streams.
+    const test::ProgramResult odd = Qx({"test", "a\x1B[2Jb.qx1"});
+    EXPECT_EQ(odd.output, "a%1B[2Jb.qx1: FAILED: cannot open or read the file\n");
+    EXPECT_EQ(odd.errors, "qx: a%1B[2Jb.qx1: cannot open or read the file\n");
+    EXPECT_NE(Qx({"cat", kSample, "x\x07y"}).errors.find("no entry named x%07y"), std::string::npos);
 }
 
 TEST_F(QxProgram, CreatesWhatQxencCreatesAndRefusesBadCommandLines) {
