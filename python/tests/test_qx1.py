@@ -10,6 +10,7 @@ import sys
 import tarfile
 import tempfile
 import threading
+import tracemalloc
 import unittest
 import zipfile
 
@@ -137,6 +138,20 @@ class ModuleTest(FolderTest):
                 thread.join()
             archive.test()
         self.assertEqual(failures, [])
+
+    def test_read_copies_an_entry_once(self):
+        data = b"".join(b"line %d of a large entry\n" % i for i in range(400000))
+        (self.dir / "large.txt").write_bytes(data)
+        subprocess.run([os.environ["QXENC"], "-q", "-1", "large.qx1", "large.txt"], cwd=self.dir, check=True)
+        with qx1.open(self.dir / "large.qx1") as archive:
+            tracemalloc.start()
+            try:
+                read = archive.read("large.txt")
+                peak = tracemalloc.get_traced_memory()[1]
+            finally:
+                tracemalloc.stop()
+        self.assertEqual(read, data)
+        self.assertLess(peak, len(data) * 1.25)
 
     def test_unsafe_names_say_what_is_wrong(self):
         with qx1.open(SOURCE / "tests/data/page-unsafe.qx1") as archive:
