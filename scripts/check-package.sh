@@ -21,10 +21,10 @@ export LD_LIBRARY_PATH="$lib"
 
 fail() { echo "check-package: $*" >&2; exit 1; }
 
-"$usr/bin/qx" --version | grep -q "^qx " || fail "qx --version"
-"$usr/bin/qx" list examples/sample.qx1 | grep -q "docs/notes.txt" || fail "qx list"
+"$usr/bin/qx" --version | grep "^qx " >/dev/null || fail "qx --version"
+"$usr/bin/qx" list examples/sample.qx1 | grep "docs/notes.txt" >/dev/null || fail "qx list"
 [ -L "$lib/libqx1.so" ] && [ -f "$lib/libqx1.a" ] || fail "library links and archive"
-objdump -p "$lib/libqx1.so.1" | grep -q "SONAME *libqx1.so.1" || fail "SONAME"
+objdump -p "$lib/libqx1.so.1" | grep "SONAME *libqx1.so.1" >/dev/null || fail "SONAME"
 
 for page in "$usr"/share/man/man1/qx.1* "$usr"/share/man/man1/qxdec.1* "$usr"/share/man/man1/qxenc.1* \
             "$usr"/share/man/man3/qx1.3*; do
@@ -35,15 +35,15 @@ done
 
 export PKG_CONFIG_PATH="$lib/pkgconfig"
 cc examples/list_archive.c $(pkg-config --cflags --libs qx1) -o "$work/pc-example"
-"$work/pc-example" examples/sample.qx1 | grep -q "1460 bytes read" || fail "pkg-config example"
+"$work/pc-example" examples/sample.qx1 | grep "1460 bytes read" >/dev/null || fail "pkg-config example"
 cmake -S packaging/consumer -B "$work/consumer" -DCMAKE_PREFIX_PATH="$usr" >/dev/null
 cmake --build "$work/consumer" >/dev/null
-"$work/consumer/list_archive" examples/sample.qx1 | grep -q "211 bytes read" || fail "find_package example"
+"$work/consumer/list_archive" examples/sample.qx1 | grep "211 bytes read" >/dev/null || fail "find_package example"
 
 magic="$usr/share/qx1/magic/qx1"
-file -m "$magic" examples/sample.qx1 | grep -q "Quexel .qx1 archive" || fail "file magic (archive)"
+file -m "$magic" examples/sample.qx1 | grep "Quexel .qx1 archive" >/dev/null || fail "file magic (archive)"
 (cd examples/sample && "$usr/bin/qxenc" -q --sfx="$usr/bin/qxdec" "$work/sfx.bin" readme.txt)
-file -m "$magic" "$work/sfx.bin" | grep -q "self-extracting" || fail "file magic (self-extracting): $(file -m "$magic" "$work/sfx.bin")"
+file -m "$magic" "$work/sfx.bin" | grep "self-extracting" >/dev/null || fail "file magic (self-extracting): $(file -m "$magic" "$work/sfx.bin")"
 [ -f "$usr/share/mime/packages/qx1.xml" ] && [ -f "$usr/share/bash-completion/completions/qx" ] || fail "MIME, completion"
 
 PYTHONPATH="$usr/lib/python3/dist-packages" /usr/bin/python3 -c '
