@@ -1,6 +1,7 @@
 #include "archive/ArchiveDirectory.h"
 #include "dialog/Messages.h"
 #include "extract/HostParts.h"
+#include "platform/Files.h"
 #include "platform/OutputTree.h"
 #include "util/LeadByte.h"
 #include "util/PathSeparator.h"
@@ -15,6 +16,12 @@ std::string FolderPrefix(const std::string& outputDir, const std::string& name, 
         if (name[i] == PathSeparator && seen++ == parts) break;
     }
     return outputDir + name.substr(0, i);
+}
+
+// True when a regular file, not a link, stands at path.
+bool PlainFileAt(const std::string& path) {
+    platform::FileStatus status;
+    return platform::LinkStatus(path, status) && status.isRegular && !status.isLink;
 }
 
 }  // namespace
@@ -44,6 +51,17 @@ int ArchiveDirectory::WriteEntry(platform::OutputTree& output, const std::string
             return -1;
         case platform::OutputResult::WriteFailed:
             dialog->ShowMessage(Compose(Msg::CannotWriteFile, {full()}));
+            return -1;
+        case platform::OutputResult::InTheWay:
+            // A plain file where a folder of the path should be exists for
+            // the folder walk, so the folder below it is the one that cannot
+            // be made; when that is the file's own place, the file cannot be
+            // created.
+            if (outcome.failedPart + 2 < parts.size() && PlainFileAt(FolderPrefix(outputDir, name, outcome.failedPart))) {
+                dialog->ShowMessage(Compose(Msg::CannotMakeFolder, {FolderPrefix(outputDir, name, outcome.failedPart + 1)}));
+                return -1;
+            }
+            dialog->ShowMessage(Compose(Msg::CannotCreateFile, {full()}));
             return -1;
         default:
             // A link, a folder or a special file in the way, a read-only

@@ -183,6 +183,9 @@ TEST_F(ExtractJobTest, OutputFailures) {
     test::WriteBytes(dir.Path() / "out" / "f", test::Bytes("plain"));
     ASSERT_EQ(Run({{"f/x", 0, test::Bytes("abc")}}), -1);
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotCreateFile, {out + "f/x"}));
+    // Deeper, the folder below the plain file is the one that cannot be made.
+    ASSERT_EQ(Run({{"f/b/x", 0, test::Bytes("abc")}}), -1);
+    EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotMakeFolder, {out + "f/b"}));
     // The output folder does not exist: the first subfolder cannot be made.
     out = dir.Internal() + "none/";
     ASSERT_EQ(Run({{"s/x", 0, test::Bytes("abc")}}), -1);
