@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "e2e/ProgramRunner.h"
+#include "platform/Files.h"
 #include "platform/Sha256.h"
 
 namespace {
@@ -40,6 +41,11 @@ TEST_F(QxProgram, ListsAsTextAndAsJson) {
               "        1769  3 files\n");
 
     Make("odd.qx1", {{"a\x80z", 0, test::Bytes("x")}});
+    // DEL is a control character: escaped in listings and in file names.
+    Make("del.qx1", {{"a\x7F" "b", 0, test::Bytes("d")}});
+    EXPECT_EQ(Qx({"list", "del.qx1"}).output, "           1  1970-01-01T00:00:00Z  a%7Fb\n           1  1 file\n");
+    EXPECT_EQ(Qx({"x", "del.qx1", "-o", "del", "-q"}).status, 0);
+    EXPECT_EQ(File("del/a%7Fb"), test::Bytes("d"));
     const test::ProgramResult longForm = Qx({"l", "odd.qx1", "--long"});
     EXPECT_EQ(longForm.output,
               "           1  1970-01-01T00:00:00Z  0  a%80z  (stored as 61807A)\n"
@@ -62,6 +68,15 @@ TEST_F(QxProgram, ListsAsTextAndAsJson) {
     platform::Sha256 hash;
     hash.Update(readme.data(), readme.size());
     EXPECT_EQ(entry["sha256"], hash.HexDigest());
+    // Every documented key, and no other, in the documented order.
+    const auto ordered = nlohmann::ordered_json::parse(json.output.substr(0, split));
+    std::vector<std::string> keys;
+    for (const auto& item : ordered.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"archive", "files", "size", "entries"}));
+    keys.clear();
+    for (const auto& item : ordered["entries"][0].items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"name", "stored_name_hex", "size", "mtime", "mtime_epoch", "block",
+                                              "unsafe", "sha256"}));
     EXPECT_EQ(second["archive"], "missing.qx1");
     EXPECT_EQ(second["error"], "cannot open or read the file");
     EXPECT_NE(json.errors.find("qx: missing.qx1: cannot open or read the file"), std::string::npos);
@@ -119,6 +134,14 @@ TEST_F(QxProgram, OverwritePoliciesWithoutATerminal) {
     EXPECT_EQ(File("f.txt"), test::Bytes("archived"));
     const test::ProgramResult same = Qx({"x", "a.qx1", "--overwrite=always", "--skip-identical"});
     EXPECT_EQ(same.errors, "a.qx1: 0 files (0 bytes) extracted to ., 1 existing kept\n");
+    // The same bytes at another time are not identical: the file is written
+    // again and gets the entry's time.
+    platform::SetFileTime(test::Sjis((dir.Path() / "f.txt").string()), 950000000);
+    const test::ProgramResult retimed = Qx({"x", "a.qx1", "--overwrite=always", "--skip-identical"});
+    EXPECT_EQ(retimed.errors, "a.qx1: 1 file (8 bytes) extracted to .\n");
+    struct stat st {};
+    ASSERT_EQ(stat((dir.Path() / "f.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 900000000);
     EXPECT_EQ(Qx({"x", "a.qx1", "--overwrite=sometimes"}).status, 1);
 }
 

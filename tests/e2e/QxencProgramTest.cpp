@@ -117,6 +117,16 @@ TEST_F(QxencProgram, SelfExtractingOutputExtractsItself) {
     EXPECT_EQ(test::ReadBytes(dir.Path() / "run/src/sub/表.bin"), test::ReadBytes(dir.Path() / "src/sub/表.bin"));
 }
 
+// Written over an existing, larger archive, only the new archive is left:
+// exactly the bytes that qxenc writes to standard output.
+TEST_F(QxencProgram, AnArchiveWrittenOverALargerOneIsExactlyTheNewOne) {
+    test::WriteBytes(dir.Path() / "old.qx1", test::RandomBytes(200000, 11));
+    ASSERT_EQ(Qxenc({"-q", "old.qx1", "src"}).status, 0);
+    const auto piped = Qxenc({"-q", "-", "src"});
+    ASSERT_EQ(piped.status, 0);
+    EXPECT_EQ(test::ReadBytes(dir.Path() / "old.qx1"), test::Bytes(piped.output));
+}
+
 TEST_F(QxencProgram, RefusalsLeaveNothingAndKeepAnExistingArchive) {
     test::WriteBytes(dir.Path() / "keep.qx1", test::Bytes("previous archive"));
     const struct {
