@@ -2,8 +2,8 @@
 # (emcmake cmake -S . -B build-web), and the page's files beside it in
 # build-web/web/.
 file(GLOB QX_WEB_SOURCES CONFIGURE_DEPENDS
-  src/util/*.cpp src/dialog/*.cpp src/archive/*.cpp src/codec/*.cpp src/extract/*.cpp src/api/*.cpp
-  src/platform/posix/*.cpp src/platform/web/*.cpp)
+  src/util/*.cpp src/platform/*.cpp src/platform/posix/*.cpp src/platform/web/*.cpp src/codec/*.cpp src/archive/*.cpp
+  src/reader/*.cpp src/api/*.cpp web/bindings/*.cpp)
 # The browser has no iconv (its own decoder serves instead) and the module
 # no threads.
 list(FILTER QX_WEB_SOURCES EXCLUDE REGEX "/posix/(Encoding|Sha256|Terminal|ReplacingFile|Workers)\\.cpp$")

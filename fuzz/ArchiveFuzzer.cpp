@@ -10,8 +10,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "dialog/UserDialog.h"
-#include "extract/ExtractJob.h"
+#include "qxdec/UserDialog.h"
+#include "qxdec/ExtractJob.h"
 
 namespace {
 

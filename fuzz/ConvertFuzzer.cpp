@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "convert/ConvertArchive.h"
+#include "qx/ConvertArchive.h"
 #include "qx1.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -91,10 +91,10 @@ bool ScriptedConsole::ReadLine(std::string& line, size_t limit) {
     return true;
 }
 
-int RecordingDialog::AskQuestion(const std::string& text) {
+Answer RecordingDialog::AskQuestion(const std::string& text) {
     calls.push_back("AskQuestion " + text);
-    if (answers.empty()) return 0;
-    const int answer = answers.front();
+    if (answers.empty()) return Answer::Yes;
+    const Answer answer = answers.front();
     answers.pop_front();
     return answer;
 }

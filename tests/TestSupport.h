@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/InputStream.h"
+#include "codec/InputStream.h"
 #include "create/ArchiveWriter.h"
-#include "dialog/ConsoleIo.h"
-#include "dialog/UserDialog.h"
+#include "platform/ConsoleIo.h"
+#include "qxdec/UserDialog.h"
 #include "qx1.h"
 
 namespace test {
@@ -73,7 +73,7 @@ class RecordingDialog : public UserDialog {
 public:
     void ShowMessage(const std::string& text) override { calls.push_back("ShowMessage " + text); }
     void ShowInformation(const std::string& text) override { calls.push_back("ShowInformation " + text); }
-    int AskQuestion(const std::string& text) override;
+    Answer AskQuestion(const std::string& text) override;
     std::string InputPassword(const std::string& prompt) override;
     void BeginProgress(int value) override { calls.push_back("BeginProgress " + std::to_string(value)); }
     void ShowStatus(const std::string& text) override { calls.push_back("ShowStatus " + text); }
@@ -81,7 +81,7 @@ public:
     int UpdateProgress(int percent) override;
 
     std::vector<std::string> calls;
-    std::deque<int> answers;  // 1 = no, 0 = yes; yes when empty
+    std::deque<Answer> answers;  // yes when empty
     std::string password;
     int cancelAt = -1;        // UpdateProgress call number that asks to cancel
     int updates = 0;

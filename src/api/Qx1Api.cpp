@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "api/ArchiveReader.h"
+#include "reader/ArchiveReader.h"
 #include "archive/FileInputStream.h"
 #include "archive/MemoryInputStream.h"
 #include "platform/Files.h"

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/InputStream.h"
+#include "codec/InputStream.h"
 
 // The bytes of an archive file, from a file or from memory: raw reads and
 // seeks for the header search, and Read for the compressed stream, which

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "archive/ArchiveStream.h"
-#include "util/FileHolder.h"
+#include "platform/FileHolder.h"
 
 // The archive file, opened by its internal (CP932) path or by an open file.
 class FileInputStream : public ArchiveStream {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/InputStream.h"
+#include "codec/InputStream.h"
 #include "codec/ContextTables.h"
 #include "codec/HuffmanDecoder.h"
 

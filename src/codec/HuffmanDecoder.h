@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "archive/InputStream.h"
+#include "codec/InputStream.h"
 #include "codec/HuffmanTable.h"
 
 // One entry of the main code sorted by code word.

@@ -3,7 +3,7 @@
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "platform/ReplacingFile.h"
-#include "util/FileHolder.h"
+#include "platform/FileHolder.h"
 
 bool WriteFileAtomically(const std::string& target, const std::vector<uint8_t>& bytes, bool executable) {
     std::string host;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialog/ConsoleIo.h"
+#include "platform/ConsoleIo.h"
 
 namespace platform {
 

@@ -7,8 +7,8 @@
 #include "archive/FileInputStream.h"
 #include "archive/PasswordKey.h"
 #include "archive/StoredName.h"
-#include "dialog/Messages.h"
-#include "extract/ExtractJob.h"
+#include "qxdec/Messages.h"
+#include "qxdec/ExtractJob.h"
 
 namespace {
 

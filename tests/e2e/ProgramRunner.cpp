@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
-#include "dialog/Messages.h"
+#include "qxdec/Messages.h"
 #include "platform/Encoding.h"
 
 namespace test {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "TestSupport.h"
-#include "app/ExecutableImage.h"
+#include "qxdec/ExecutableImage.h"
 
 namespace {
 

@@ -1,0 +1,42 @@
+#include "platform/MaskedEntry.h"
+
+namespace {
+
+constexpr int kEnter = 13;
+constexpr int kLineFeed = 10;
+constexpr int kBackspace = 8;
+constexpr int kEscape = 27;
+
+}  // namespace
+
+std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_t limit) {
+    // The console reads keys in raw mode until the entry ends, however it ends.
+    struct KeysEnd {
+        ConsoleIo& console;
+        ~KeysEnd() { console.EndKeys(); }
+    } keysEnd{console};
+    std::string secret;
+    for (;;) {
+        const int key = console.ReadKey();
+        if (key == kEnter || key == kLineFeed) {
+            if (key == kEnter) console.DiscardLine();
+            return secret;
+        }
+        if (key == kBackspace) {
+            if (secret.empty()) continue;
+            secret.pop_back();
+            console.Write("\r");
+            console.Write(redraw);
+            console.Write(std::string(secret.size(), '*'));
+            continue;
+        }
+        if (key == kEscape || key < 0) {
+            // Escape, or the end of input, cancels the entry.
+            console.Write("\n");
+            return {};
+        }
+        if (secret.size() >= limit) continue;
+        secret += static_cast<char>(key);
+        console.Write("*");
+    }
+}

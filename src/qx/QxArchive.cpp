@@ -1,0 +1,59 @@
+#include "qx/QxArchive.h"
+
+#include "platform/Files.h"
+#include "platform/OutputTree.h"
+#include "platform/Terminal.h"
+#include "platform/FileHolder.h"
+#include "util/ShownText.h"
+
+void QxError(const std::string& text) { platform::WriteTextError("qx: " + ShownText(text) + "\n"); }
+
+bool PasswordSource::Resolve(const ParsedArguments& arguments, std::string& error) {
+    if (const auto given = arguments.Value("password")) {
+        password_ = given;
+        return true;
+    }
+    if (const auto file = arguments.Value("password-file")) {
+        FileHolder holder(platform::OpenUtf8ForReading(*file));
+        std::string text;
+        char chunk[4096];
+        for (size_t n; holder.Get() && (n = platform::ReadFile(holder.Get(), chunk, sizeof chunk)) > 0;) {
+            text.append(chunk, n);
+            if (text.size() > 65536) break;
+        }
+        if (!holder.Get()) {
+            error = "the password file " + *file + " cannot be read";
+            return false;
+        }
+        password_ = text.substr(0, text.find_first_of("\r\n"));
+        return true;
+    }
+    password_ = platform::EnvironmentVariable("QX_PASSWORD");
+    return true;
+}
+
+ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure, bool list) {
+    qx1_archive* archive = nullptr;
+    int result = qx1_open_file(path.c_str(), password_ ? password_->c_str() : nullptr, &archive);
+    if (result == QX1_E_PASSWORD_NEEDED && !password_) {
+        std::string typed;
+        if (!platform::AskTerminal("Password for " + path + ": ", true, typed)) {
+            failure = "the archive is protected by a password; give it with -p, --password-file or QX_PASSWORD";
+            QxError(path + ": " + failure);
+            return nullptr;
+        }
+        // One typed password serves the other archives of the command line too.
+        password_ = typed;
+        result = qx1_open_file(path.c_str(), password_->c_str(), &archive);
+    }
+    if (result == QX1_OK && list) {
+        result = qx1_list(archive);
+        if (result != QX1_OK) qx1_close(archive);
+    }
+    if (result != QX1_OK) {
+        failure = qx1_strerror(result);
+        QxError(path + ": " + failure);
+        return nullptr;
+    }
+    return ArchiveHandle(archive);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "qx/QxOptions.h"
+#include "qx1.h"
+
+// "qx: " and text on standard error, with control characters shown as %XX,
+// so that no path or argument can send escape sequences to a terminal.
+void QxError(const std::string& text);
+
+// The options every subcommand that reads an archive takes.
+#define QX_PASSWORD_OPTIONS {"password", 'p', true}, {"password-file", 0, true}
+
+// Owns an open archive.
+struct ArchiveCloser {
+    void operator()(qx1_archive* archive) const { qx1_close(archive); }
+};
+using ArchiveHandle = std::unique_ptr<qx1_archive, ArchiveCloser>;
+
+// Where the password comes from: -p, --password-file (its first line) or
+// QX_PASSWORD, in that order; else it is asked on the terminal when an
+// archive needs one.
+class PasswordSource {
+public:
+    // False (with the reason in error) when the password file cannot be read.
+    bool Resolve(const ParsedArguments& arguments, std::string& error);
+    // Opens path, and makes its entry list when list is set; on failure
+    // reports "qx: PATH: reason", keeps the reason in failure and returns null.
+    ArchiveHandle Open(const std::string& path, std::string& failure, bool list);
+
+private:
+    std::optional<std::string> password_;
+};
