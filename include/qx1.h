@@ -42,6 +42,7 @@ extern "C" {
 #define QX1_E_WRITE (-11)            /* an output file or folder cannot be created or written */
 #define QX1_E_IN_THE_WAY (-12)       /* a link, folder or special file stands at an output place */
 #define QX1_E_READ_ONLY (-13)        /* an existing output file is read-only and is kept */
+#define QX1_E_INTERNAL (-14)         /* a fault of the library itself, not of the archive */
 
 /* Non-error results of qx1_extract_entry. */
 #define QX1_SKIPPED_EXISTING 1       /* a file exists there and QX1_REPLACE was not given */

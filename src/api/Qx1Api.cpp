@@ -1,17 +1,22 @@
-// The C functions of qx1.h over ArchiveReader. No exception leaves them:
-// a failed allocation anywhere becomes QX1_E_NO_MEMORY.
+// The C functions of qx1.h over the reader. No exception leaves them: a
+// failed allocation anywhere becomes QX1_E_NO_MEMORY, anything else that
+// nobody expected QX1_E_INTERNAL.
 
 #include <new>
 
-#include "reader/ArchiveReader.h"
+#include "api/EntryFile.h"
+#include "api/EntryList.h"
+#include "api/ReadResult.h"
 #include "archive/FileInputStream.h"
 #include "archive/MemoryInputStream.h"
-#include "platform/Files.h"
+#include "platform/Encoding.h"
 #include "platform/OutputTree.h"
 #include "qx1.h"
+#include "reader/ArchiveReader.h"
 
 struct qx1_archive {
     ArchiveReader reader;
+    EntryList list;
 };
 
 namespace {
@@ -23,7 +28,7 @@ int Guarded(Action action) {
     } catch (const std::bad_alloc&) {
         return QX1_E_NO_MEMORY;
     } catch (...) {
-        return QX1_E_DAMAGED;
+        return QX1_E_INTERNAL;
     }
 }
 
@@ -31,7 +36,14 @@ int OpenStream(std::unique_ptr<ArchiveStream> stream, const char* password, qx1_
     return Guarded([&] {
         std::unique_ptr<qx1_archive> archive(new (std::nothrow) qx1_archive);
         if (!archive) return QX1_E_NO_MEMORY;
-        const int result = archive->reader.Open(std::move(stream), password);
+        // A password with no Shift-JIS form cannot match any archive's.
+        const auto given = [password]() -> std::optional<std::string> {
+            if (!password) return std::string();
+            std::string cp932;
+            if (!platform::Cp932FromUtf8(password, cp932)) return std::nullopt;
+            return cp932;
+        };
+        const int result = FromReadFault(archive->reader.Open(std::move(stream), given));
         if (result == QX1_OK) *out = archive.release();
         return result;
     });
@@ -71,18 +83,21 @@ size_t qx1_entry_count(const qx1_archive* a) { return a ? a->reader.Count() : 0;
 
 int qx1_list(qx1_archive* a) {
     if (!a) return QX1_E_ARGUMENT;
-    return Guarded([&] { return a->reader.List(); });
+    return Guarded([&] { return a->list.Make(a->reader); });
 }
 
 // The list is made at the first call; the archive stays the same archive.
 const qx1_entry* qx1_entry_at(const qx1_archive* a, size_t index) {
-    return a ? const_cast<qx1_archive*>(a)->reader.Entry(index) : nullptr;
+    if (!a || index >= a->reader.Count()) return nullptr;
+    auto* archive = const_cast<qx1_archive*>(a);
+    if (qx1_list(archive) != QX1_OK) return nullptr;
+    return &archive->list[index];
 }
 
 const char* qx1_entry_problem(const qx1_archive* a, size_t index) {
     if (!a) return nullptr;
     try {
-        return a->reader.NameProblem(index);
+        return NameProblemText(a->reader, index);
     } catch (const std::bad_alloc&) {
         return "not enough memory to check the name";
     }
@@ -94,7 +109,8 @@ int qx1_entry_data(qx1_archive* a, size_t index, const void** data, size_t* size
     *size = 0;
     return Guarded([&] {
         const unsigned char* bytes = nullptr;
-        const int result = a->reader.EntryData(index, bytes, *size);
+        if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
+        const int result = FromReadFault(a->reader.EntryData(index, bytes, *size));
         *data = bytes;
         return result;
     });
@@ -105,9 +121,10 @@ uint64_t qx1_total_size(const qx1_archive* a) { return a ? a->reader.TotalSize()
 int qx1_read_entry(qx1_archive* a, size_t index, int (*sink)(void* user, const void* data, size_t size), void* user) {
     if (!a || !sink) return QX1_E_ARGUMENT;
     return Guarded([&] {
+        if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
         const unsigned char* data = nullptr;
         size_t size = 0;
-        if (const int result = a->reader.EntryData(index, data, size); result != QX1_OK) return result;
+        if (const int result = FromReadFault(a->reader.EntryData(index, data, size)); result != QX1_OK) return result;
         // Pieces of a bounded size, so that a sink may stream them on.
         constexpr size_t kPiece = size_t{1} << 20;
         for (size_t done = 0; done < size; done += kPiece) {
@@ -119,16 +136,26 @@ int qx1_read_entry(qx1_archive* a, size_t index, int (*sink)(void* user, const v
 
 int qx1_test(qx1_archive* a) {
     if (!a) return QX1_E_ARGUMENT;
-    return Guarded([&] { return a->reader.Test(); });
+    return Guarded([&] { return FromReadFault(a->reader.Test()); });
 }
 
 void qx1_set_progress(qx1_archive* a, int (*progress)(void* user, uint64_t done, uint64_t total), void* user) {
-    if (a) a->reader.SetProgress(progress, user);
+    if (!a) return;
+    if (!progress) {
+        a->reader.SetProgress({});
+        return;
+    }
+    a->reader.SetProgress([progress, user](uint64_t done, uint64_t total) { return progress(user, done, total) == 0; });
 }
 
 int qx1_extract_entry(qx1_archive* a, size_t index, const char* dir, const char* path, unsigned flags) {
     if (!a) return QX1_E_ARGUMENT;
-    return Guarded([&] { return a->reader.ExtractEntry(index, dir, path, flags); });
+    return Guarded([&] {
+        if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
+        if (!dir) return QX1_E_ARGUMENT;
+        if (const int listed = a->list.Make(a->reader); listed != QX1_OK) return listed;
+        return ExtractEntryFile(a->reader, a->list[index], index, dir, path, flags);
+    });
 }
 
 const char* qx1_strerror(int code) {
@@ -161,6 +188,8 @@ const char* qx1_strerror(int code) {
             return "a symbolic link, folder or special file stands in the way";
         case QX1_E_READ_ONLY:
             return "the existing file is read-only";
+        case QX1_E_INTERNAL:
+            return "an internal error of the library";
         case QX1_SKIPPED_EXISTING:
             return "skipped: the file exists";
         case QX1_SKIPPED_IDENTICAL:

@@ -21,6 +21,11 @@ bool NameList::Add(uint32_t offset) {
     return true;
 }
 
+std::string_view NameList::Stored(size_t i) const {
+    const char* name = reinterpret_cast<const char*>(block_ + offsets_[i]);
+    return std::string_view(name, std::strlen(name));
+}
+
 std::string NameList::operator[](int32_t i) const {
     const char* name = reinterpret_cast<const char*>(block_ + offsets_[static_cast<size_t>(i)]);
     return EscapeName(NormaliseSeparators(std::string_view(name, std::strlen(name)), PathSeparator));

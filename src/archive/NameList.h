@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The names of an archive's entries, in entry order. Each is kept as its
@@ -16,6 +17,8 @@ public:
     bool Add(uint32_t offset);
     int32_t Count() const { return static_cast<int32_t>(offsets_.size()); }
     std::string operator[](int32_t i) const;
+    // The name's bytes as stored.
+    std::string_view Stored(size_t i) const;
     // Memory for count names at once; false when it is short.
     bool Reserve(size_t count);
 

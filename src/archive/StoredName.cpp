@@ -89,6 +89,24 @@ bool IsSafeName(const std::string& name, char separator) {
     return CheckStoredName(name, separator, separator == '\\' && PathSeparator == '\\') == NameFault::None;
 }
 
+NameFault CheckEntryName(const std::string& hostName) {
+    if (const NameFault fault = CheckStoredName(hostName, PathSeparator, PathSeparator == '\\'); fault != NameFault::None) {
+        return fault;
+    }
+    // The last component that is not empty, walked under the lead-byte rule
+    // (a separator's byte may be the second byte of a character).
+    std::string_view last;
+    for (size_t i = 0, start = 0; i <= hostName.size();) {
+        if (i == hostName.size() || hostName[i] == PathSeparator) {
+            if (i > start) last = std::string_view(hostName).substr(start, i - start);
+            start = ++i;
+            continue;
+        }
+        i += IsLeadByte(static_cast<unsigned char>(hostName[i])) && i + 1 < hostName.size() ? 2 : 1;
+    }
+    return last.empty() || last == "." || last == ".." ? NameFault::NoFileName : NameFault::None;
+}
+
 std::string EscapeName(std::string_view name) {
     // Most names are plain ASCII, which needs neither escape nor converter.
     if (IsPrintableAscii(name)) return std::string(name);

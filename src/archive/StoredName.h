@@ -26,6 +26,7 @@ enum class NameFault {
     DeviceName,          // CON, NUL, COM1, ... (Windows)
     TrailingDotOrSpace,  // a component ending so (Windows drops them)
     TooLong,             // a component longer than the host allows
+    NoFileName,          // the last component is empty, "." or ".." (CheckEntryName only)
 };
 
 // Checks a normalised name. windowsRules adds the faults that only Windows
@@ -35,3 +36,8 @@ NameFault CheckStoredName(const std::string& name, char separator, bool windowsR
 
 // True when the name has no fault on this host.
 bool IsSafeName(const std::string& name, char separator);
+
+// The library's check of a name in the host's form: CheckStoredName with
+// this host's rules, and then NoFileName for a name that, separators at its
+// end aside, ends in no file name.
+NameFault CheckEntryName(const std::string& hostName);

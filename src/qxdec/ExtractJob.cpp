@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "archive/BlockPlan.h"
+#include "reader/BlockSteps.h"
 #include "qxdec/Messages.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -30,19 +31,19 @@ ExtractJob::ExtractJob(UserDialog* userDialog, const std::optional<std::string>&
 
 ExtractJob::~ExtractJob() {
     outputDir.reset();
-    loaded.directory.reset();
+    opened.loaded.directory.reset();
     stream.reset();
-    loaded.buffer.reset();
-    loaded.engine.reset();
+    opened.loaded.buffer.reset();
+    opened.loaded.engine.reset();
 }
 
-int ExtractJob::Fail(const std::string& text) {
+ExtractJob::RunEnd ExtractJob::Fail(const std::string& text) {
     failed = true;
     dialog->ShowMessage(text);
-    return -1;
+    return RunEnd::Stopped;
 }
 
-int ExtractJob::DataError(int result, Mode mode) {
+ExtractJob::RunEnd ExtractJob::DataError(int result, Mode mode) {
     const bool extract = mode == Mode::Extract;
     if (result == ExpansionEngine::kBeyondArea) {
         return Fail(Text(extract ? Msg::BeyondAreaExtract : Msg::BeyondAreaCheck));
@@ -72,20 +73,20 @@ std::optional<ExtractJob::Mode> ExtractJob::SettleMode(bool testFlag) {
     return std::nullopt;
 }
 
-int ExtractJob::ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step,
+ExtractJob::RunEnd ExtractJob::ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step,
                           Mode mode) {
     // The progress between the steps of the block's expansion, up to the
     // step that failed.
     int stepIndex = 0;
     for (int64_t pos = 0; pos < b.size; ++stepIndex) {
-        if (dialog->UpdateProgress(Percent(done + pos)) != 0) return kCancelled;
-        pos = BlocksAhead::StepEnd(pos, step);
+        if (dialog->UpdateProgress(Percent(done + pos)) != 0) return RunEnd::Cancelled;
+        pos = StepEnd(pos, step);
         if (stepIndex == expanded.failedStep) return DataError(expanded.result, mode);
     }
-    return kFinished;
+    return RunEnd::Finished;
 }
 
-int ExtractJob::UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output,
+ExtractJob::RunEnd ExtractJob::UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output,
                            bool& mismatch) {
     const Msg entryLine = mode == Mode::Extract ? Msg::OutFileLine : mode == Mode::Test ? Msg::TestFileLine : Msg::CompFileLine;
     const std::string countText = std::to_string(directory->count);
@@ -98,27 +99,27 @@ int ExtractJob::UseEntries(const Block& b, const unsigned char* area, Mode mode,
         if (mode == Mode::Extract) {
             if (!WriteEntry(output, k, name, data)) {
                 failed = true;
-                return kStopped;
+                return RunEnd::Stopped;
             }
         } else if (mode == Mode::Compare) {
             const Comparison compared = CompareEntry(k, name, data);
             if (compared == Comparison::Stopped || compared == Comparison::Failed) {
                 failed = compared == Comparison::Failed;
-                return kStopped;
+                return RunEnd::Stopped;
             }
             if (compared == Comparison::Differs) mismatch = true;
         }
         data += size;
     }
-    return kFinished;
+    return RunEnd::Finished;
 }
 
-int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
-    if (const int opened = OpenArchive(archivePath); opened != 0) return opened;
+ExtractJob::RunEnd ExtractJob::Run(const std::string& archivePath, bool testFlag) {
+    if (!OpenArchive(archivePath)) return RunEnd::Stopped;
     const PathParts archive(archivePath);
     if (!outputDir) outputDir = archive.directory;
     const std::optional<Mode> settled = SettleMode(testFlag);
-    if (!settled) return kStopped;
+    if (!settled) return RunEnd::Stopped;
     const Mode mode = *settled;
 
     // Small files are written while later blocks are expanded, around an
@@ -126,8 +127,8 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     const auto largest = static_cast<size_t>(directory->largestSize);
     const bool expandAhead = mode != Mode::Test && largest <= kAheadLargest && platform::HostThreads() > 1;
     const size_t aheadSize = std::max(kAheadArea, 2 * largest);
-    unsigned char* const aheadArea = expandAhead ? loaded.engine->ReserveArea(aheadSize) : nullptr;
-    unsigned char* const area = aheadArea ? aheadArea : loaded.engine->ReserveArea(largest);
+    unsigned char* const aheadArea = expandAhead ? opened.loaded.engine->ReserveArea(aheadSize) : nullptr;
+    unsigned char* const area = aheadArea ? aheadArea : opened.loaded.engine->ReserveArea(largest);
     if (!area) return Fail(Compose(Msg::NoMemory, {FormatThousands(directory->largestSize)}));
     const size_t areaSize = aheadArea ? aheadSize : largest;
     platform::FileStatus archiveStatus;
@@ -145,17 +146,17 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
     int64_t done = 0;
     bool mismatch = false;
     platform::OutputTree output;
-    int ended = kFinished;
+    RunEnd ended = RunEnd::Finished;
     const std::vector<Block> blocks = CutBlocks(directory->sizes, directory->count, directory->largestSize);
-    BlocksAhead ahead(*loaded.engine, blocks, area, areaSize, step);
+    BlocksAhead ahead(*opened.loaded.engine, blocks, area, areaSize, step);
     ahead.Run([&](size_t index, const BlocksAhead::Expanded& expanded) {
         const Block& b = blocks[index];
         ended = ShowSteps(b, expanded, done, step, mode);
-        if (ended == kFinished) ended = UseEntries(b, expanded.area, mode, output, mismatch);
+        if (ended == RunEnd::Finished) ended = UseEntries(b, expanded.area, mode, output, mismatch);
         done += b.size;
-        return ended == kFinished;
+        return ended == RunEnd::Finished;
     });
-    if (ended != kFinished) return ended;
+    if (ended != RunEnd::Finished) return ended;
     dialog->UpdateProgress(100);
     const std::string seconds = SecondsText(ElapsedSeconds(start, platform::Now()));
     const Msg report = mode == Mode::Extract ? Msg::ReportExtract
@@ -163,5 +164,5 @@ int ExtractJob::Run(const std::string& archivePath, bool testFlag) {
                        : mismatch            ? Msg::ReportCompareMismatch
                                              : Msg::ReportCompareMatch;
     dialog->ShowInformation(Compose(report, {seconds}));
-    return kFinished;
+    return RunEnd::Finished;
 }

@@ -9,7 +9,7 @@
 #include "archive/FileInputStream.h"
 #include "codec/ExpansionEngine.h"
 #include "reader/BlocksAhead.h"
-#include "reader/LoadDirectory.h"
+#include "reader/OpenSequence.h"
 #include "qxdec/UserDialog.h"
 #include "platform/OutputTree.h"
 
@@ -22,51 +22,49 @@ public:
     // that the user let go by, the user's stop, or a failure of its own.
     enum class Comparison { Equal, Differs, Stopped, Failed };
 
-    // Results of Run besides OpenArchive's.
-    static constexpr int kFinished = 0;
-    static constexpr int kStopped = -1;
-    static constexpr int kCancelled = -2;
+    // How a run ended: the archive done, stopped (by a failure, or by the
+    // user's choice not to go on), or cancelled from the progress display.
+    enum class RunEnd { Finished, Stopped, Cancelled };
 
     ExtractJob(UserDialog* dialog, const std::optional<std::string>& outputDir);
     ~ExtractJob();
     ExtractJob(const ExtractJob&) = delete;
     ExtractJob& operator=(const ExtractJob&) = delete;
 
-    int Run(const std::string& archivePath, bool testFlag);
-    // Opens the archive and expands its directory; 0 or -1.
-    int OpenArchive(const std::string& path);
+    RunEnd Run(const std::string& archivePath, bool testFlag);
 
     // True when the run stopped on an error rather than by the user's choice.
     bool Failed() const { return failed; }
 
-    int32_t totalSize = 0;
-    int32_t directorySize = 0;
-    int32_t entryCount = 0;
-    int32_t dataSize = 0;
-    ArchiveDirectory* directory = nullptr;  // loaded.directory's
-
 private:
     enum class Mode { Extract, Test, Compare };
 
-    int Fail(const std::string& text);
-    int DataError(int result, Mode mode);
+    // Opens the archive and expands its directory; false when it cannot be
+    // used (the dialogue has said why).
+    bool OpenArchive(const std::string& path);
+    RunEnd Fail(const std::string& text);
+    RunEnd DataError(int result, Mode mode);
     std::optional<Mode> SettleMode(bool testFlag);
     int Percent(int64_t done) const;
     // Shows the progress of a block's expansion and its failure; kFinished
     // when it expanded whole.
-    int ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step, Mode mode);
+    RunEnd ShowSteps(const Block& b, const BlocksAhead::Expanded& expanded, int64_t done, int32_t step, Mode mode);
     // Restores entry k, whose name the caller has looked up, under the output
     // folder from its expanded bytes through the job's output tree; false
     // when it failed (the dialogue has said why).
     bool WriteEntry(platform::OutputTree& output, int32_t k, const std::string& name, const unsigned char* data);
     // Compares entry k with the file under the output folder.
     Comparison CompareEntry(int32_t k, const std::string& name, const unsigned char* data);
-    // Writes, compares or only names the block's entries; kFinished or kStopped.
-    int UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output, bool& mismatch);
+    // Writes, compares or only names the block's entries; Finished or Stopped.
+    RunEnd UseEntries(const Block& b, const unsigned char* area, Mode mode, platform::OutputTree& output, bool& mismatch);
 
     std::optional<std::string> outputDir;
     UserDialog* dialog;
     std::unique_ptr<FileInputStream> stream;
-    LoadedDirectory loaded;  // directory buffer, engine and directory
+    OpenedArchive opened;  // header, directory buffer, engine and directory
+    int32_t totalSize = 0;
+    int32_t entryCount = 0;
+    int32_t dataSize = 0;
+    ArchiveDirectory* directory = nullptr;  // opened's
     bool failed = false;
 };

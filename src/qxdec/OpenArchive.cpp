@@ -1,56 +1,49 @@
-#include "archive/ArchiveHeader.h"
-#include "archive/PasswordKey.h"
 #include "archive/StoredName.h"
-#include "qxdec/Messages.h"
 #include "qxdec/ExtractJob.h"
+#include "qxdec/Messages.h"
+#include "reader/OpenSequence.h"
 #include "util/FormatThousands.h"
 #include "util/PathSeparator.h"
 
-int ExtractJob::OpenArchive(const std::string& path) {
+bool ExtractJob::OpenArchive(const std::string& path) {
+    const auto refuse = [this](const std::string& text) {
+        Fail(text);
+        return false;
+    };
     stream = std::make_unique<FileInputStream>(path);
-    if (!stream->file.Get()) return Fail(Compose(Msg::CannotOpen, {path}));
-    ArchiveHeader header;
-    switch (FindArchiveHeader(*stream, header)) {
-        case HeaderSearch::ShortFile:
-            return Fail(Compose(Msg::CannotRead, {path}));
-        case HeaderSearch::NotAnArchive:
-            return Fail(Compose(Msg::NotAnArchive, {path}));
-        case HeaderSearch::Found:
+    if (!stream->file.Get()) return refuse(Compose(Msg::CannotOpen, {path}));
+    const auto password = [this]() -> std::optional<std::string> {
+        return dialog->InputPassword(Text(Msg::PasswordPrompt));
+    };
+    switch (OpenArchiveStream(*stream, password, opened)) {
+        case ReadFault::None:
             break;
-    }
-    totalSize = header.totalSize;
-    directorySize = header.directorySize;
-    entryCount = header.entryCount;
-    dataSize = static_cast<int32_t>(static_cast<uint32_t>(totalSize) - static_cast<uint32_t>(directorySize));
-
-    if (header.flags & ArchiveHeader::kPassword) {
-        const std::string password = dialog->InputPassword(Text(Msg::PasswordPrompt));
-        if (password.empty()) {
+        case ReadFault::ShortFile:
+            return refuse(Compose(Msg::CannotRead, {path}));
+        case ReadFault::NotAnArchive:
+            return refuse(Compose(Msg::NotAnArchive, {path}));
+        case ReadFault::PasswordNeeded:
             failed = true;
             dialog->ShowInformation(Text(Msg::PasswordMissing));
-            return -1;
-        }
-        if (!ApplyPassword(password, header.passwordCheck, stream->key)) {
+            return false;
+        case ReadFault::WrongPassword:
             failed = true;
             dialog->ShowInformation(Text(Msg::PasswordWrong));
-            return -1;
-        }
+            return false;
+        case ReadFault::NoMemory:
+            return refuse(Compose(Msg::NoMemory, {FormatThousands(opened.loaded.bytesWanted)}));
+        case ReadFault::BeyondArea:
+            return refuse(Text(Msg::BeyondAreaExtract));
+        case ReadFault::NoSuchData:
+            return refuse(Text(Msg::NoSuchDataExtract));
+        default:
+            return refuse(Text(Msg::DirectoryDamaged));
     }
-
-    directory = nullptr;
-    switch (LoadDirectory(header, stream.get(), loaded)) {
-        case LoadResult::Loaded:
-            break;
-        case LoadResult::Damaged:
-            return Fail(Text(Msg::DirectoryDamaged));
-        case LoadResult::NoMemory:
-            return Fail(Compose(Msg::NoMemory, {FormatThousands(loaded.bytesWanted)}));
-        case LoadResult::BeyondArea:
-            return Fail(Text(Msg::BeyondAreaExtract));
-        case LoadResult::NoSuchData:
-            return Fail(Text(Msg::NoSuchDataExtract));
-    }
-    directory = loaded.directory.get();
+    const ArchiveHeader& header = opened.header;
+    totalSize = header.totalSize;
+    entryCount = header.entryCount;
+    dataSize = static_cast<int32_t>(static_cast<uint32_t>(totalSize) - static_cast<uint32_t>(header.directorySize));
+    directory = opened.loaded.directory.get();
     // A name that would lead outside the output folder, or that the host
     // cannot hold, refuses the whole archive before anything is written.
     for (int32_t i = 0; i < directory->count; ++i) {
@@ -59,21 +52,22 @@ int ExtractJob::OpenArchive(const std::string& path) {
             case NameFault::None:
                 continue;
             case NameFault::Empty:
-                return Fail(Text(Msg::NameEmpty));
+                return refuse(Text(Msg::NameEmpty));
             case NameFault::Drive:
-                return Fail(Compose(Msg::NameDrive, {name}));
+                return refuse(Compose(Msg::NameDrive, {name}));
             case NameFault::Colon:
-                return Fail(Compose(Msg::NameColon, {name}));
+                return refuse(Compose(Msg::NameColon, {name}));
             case NameFault::DeviceName:
-                return Fail(Compose(Msg::NameDevice, {name}));
+                return refuse(Compose(Msg::NameDevice, {name}));
             case NameFault::TrailingDotOrSpace:
-                return Fail(Compose(Msg::NameTrailingDotOrSpace, {name}));
+                return refuse(Compose(Msg::NameTrailingDotOrSpace, {name}));
             case NameFault::TooLong:
-                return Fail(Compose(Msg::NameTooLong, {name}));
+                return refuse(Compose(Msg::NameTooLong, {name}));
             case NameFault::Absolute:
             case NameFault::ParentFolder:
-                return Fail(Compose(Msg::UnsafeName, {name}));
+            case NameFault::NoFileName:
+                return refuse(Compose(Msg::UnsafeName, {name}));
         }
     }
-    return 0;
+    return true;
 }

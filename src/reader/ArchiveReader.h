@@ -2,55 +2,44 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/ArchiveStream.h"
 #include "codec/HuffmanDecoder.h"
-#include "reader/LoadDirectory.h"
-#include "qx1.h"
+#include "reader/OpenSequence.h"
+#include "reader/ReadFault.h"
 
-// The library's archive: the entries of an opened archive, and their data
-// decoded block by block on demand. Where a block begins in the stream is
-// remembered (for blocks at least 1 KB apart), and the last decoded block is
-// kept, so entries can be read in any order without decoding from the start
-// again.
+// An opened archive whose entries are decoded block by block on demand.
+// Where a block begins in the stream is remembered (for blocks at least
+// 1 KB apart), and the last decoded block is kept, so entries can be read
+// in any order without decoding from the start again.
 //
-// Memory beyond the directory block: the entry list is made only when
-// asked for (60 bytes an entry and the UTF-8 names in one arena); a test
-// needs none of it.
+// Memory beyond the directory block: where each entry's data lie (8 bytes
+// an entry, 4 a block), made only when an entry is read; a test needs none.
 class ArchiveReader {
 public:
-    using ProgressFunction = int (*)(void* user, uint64_t done, uint64_t total);
+    // done and total count entry bytes; false stops the decode.
+    using Progress = std::function<bool(uint64_t done, uint64_t total)>;
 
-    // Opens the archive in stream; password is UTF-8 or null. A QX1_ code.
-    int Open(std::unique_ptr<ArchiveStream> source, const char* password);
+    ReadFault Open(std::unique_ptr<ArchiveStream> source, const PasswordSource& password);
 
     size_t Count() const { return count; }
     uint64_t TotalSize() const { return totalSize; }
-    // Makes the entry list when it is not made yet. A QX1_ code.
-    int List();
-    // The entry at index (the list is made first); null past the end or when
-    // the list cannot be made.
-    const qx1_entry* Entry(size_t index);
-    // What makes entry index's name unusable as a file name, in English;
-    // null when nothing does.
-    const char* NameProblem(size_t index) const;
+    const ArchiveDirectory& Directory() const { return *opened.loaded.directory; }
+    // Entry index's name as stored, and the block that holds it.
+    std::string_view StoredName(size_t index) const { return Directory().names.Stored(index); }
+    ReadFault BlockOf(size_t index, uint32_t& block);
 
     // Decodes the block that holds entry index; data then points at its
-    // bytes until the next call. A QX1_ code.
-    int EntryData(size_t index, const unsigned char*& data, size_t& size);
-    // Decodes every block; a QX1_ code.
-    int Test();
-    // Writes entry index below dir at path (UTF-8, '/' separators; null for
-    // the entry's own name). A QX1_ code.
-    int ExtractEntry(size_t index, const char* dir, const char* path, unsigned flags);
+    // bytes until the next call (null for an empty entry).
+    ReadFault EntryData(size_t index, const unsigned char*& data, size_t& size);
+    // Decodes every block.
+    ReadFault Test();
 
-    void SetProgress(ProgressFunction function, void* user) {
-        progress = function;
-        progressUser = user;
-    }
+    void SetProgress(Progress function) { progress = std::move(function); }
 
 private:
     static constexpr size_t kNone = SIZE_MAX;
@@ -68,22 +57,22 @@ private:
         HuffmanDecoder::Position position;
     };
 
+    // Where each entry's data lie and which blocks begin where; made once.
+    ReadFault Locate();
     // The entry behind the last of the block that starts at first, and the
     // block's size.
     size_t BlockEnd(size_t first, uint64_t& size) const;
-    int DecodeBlock(size_t b);
-    int ExpandNext();
+    ReadFault DecodeBlock(size_t b);
+    ReadFault ExpandNext();
     bool StartAtMark(size_t b);
 
     std::unique_ptr<ArchiveStream> stream;
-    int64_t streamStart = 0;  // file offset of the compressed stream
-    LoadedDirectory loaded;
+    OpenedArchive opened;
     size_t count = 0;
     uint64_t totalSize = 0;
 
-    std::vector<qx1_entry> entries;  // empty until List
-    std::vector<uint64_t> offsets;   // where each entry begins among all entry data
-    std::vector<char> names;         // the entries' UTF-8 names, each ending in a zero
+    std::vector<uint64_t> offsets;      // where each entry begins among all entry data
+    std::vector<uint32_t> blockFirsts;  // each block's first entry
 
     std::vector<Mark> marks;     // block starts, in stream order; block 0 first
     BlockAt next;                // the block whose start the decoder stands at,
@@ -93,6 +82,5 @@ private:
     size_t failedBlock = kNone;  // the first block found damaged
     unsigned char* blockArea = nullptr;  // the engine's, made at the first block
 
-    ProgressFunction progress = nullptr;
-    void* progressUser = nullptr;
+    Progress progress;
 };

@@ -5,14 +5,11 @@
 
 #include "platform/Monitor.h"
 #include "platform/Workers.h"
+#include "reader/BlockSteps.h"
 
 BlocksAhead::BlocksAhead(ExpansionEngine& engine, const std::vector<Block>& blocks, unsigned char* area,
                          size_t areaSize, int32_t step)
     : engine(engine), blocks(blocks), area(area), areaSize(areaSize), step(step) {}
-
-int32_t BlocksAhead::StepEnd(int64_t pos, int32_t step) {
-    return static_cast<int32_t>(std::min<int64_t>(pos + step, INT32_MAX));
-}
 
 uint64_t BlocksAhead::PlaceOf(size_t b) const {
     const auto size = static_cast<uint64_t>(blocks[b].size);
@@ -21,19 +18,8 @@ uint64_t BlocksAhead::PlaceOf(size_t b) const {
 }
 
 BlocksAhead::Expanded BlocksAhead::ExpandBlock(size_t b, size_t offset) {
-    Expanded done{area + offset};
-    const auto size = static_cast<int32_t>(blocks[b].size);
-    engine.Reset(area + offset, size);
-    int index = 0;
-    for (int64_t pos = 0; pos < size; ++index) {
-        pos = StepEnd(pos, step);
-        if (const int result = engine.Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
-            done.failedStep = index;
-            done.result = result;
-            break;
-        }
-    }
-    return done;
+    const BlockSteps steps = ExpandInSteps(engine, area + offset, blocks[b].size, step);
+    return {area + offset, steps.failedStep, steps.result};
 }
 
 void BlocksAhead::Run(const std::function<bool(size_t block, const Expanded& expanded)>& use) {

@@ -33,9 +33,6 @@ public:
     // false. No expansion runs once Run has returned.
     void Run(const std::function<bool(size_t block, const Expanded& expanded)>& use);
 
-    // Where the step that starts at pos ends: Expand's target.
-    static int32_t StepEnd(int64_t pos, int32_t step);
-
 private:
     // Where block b would go, counted in bytes through the rounds of the
     // area, when it comes after the blocks placed so far: a block never

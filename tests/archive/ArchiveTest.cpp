@@ -1,4 +1,4 @@
-// The archive container: header search, key, directory block and names.
+// The archive container: key, stream and the check of stored names.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -7,8 +7,6 @@
 #include "archive/FileInputStream.h"
 #include "archive/PasswordKey.h"
 #include "archive/StoredName.h"
-#include "qxdec/Messages.h"
-#include "qxdec/ExtractJob.h"
 
 namespace {
 
@@ -47,65 +45,6 @@ TEST(FileInputStream, KeyPatternStartsAgainAtEveryRead) {
     buffer[0] = 0x77;
     EXPECT_EQ(stream.Read(buffer, 512), 0);
     EXPECT_EQ(buffer[0], 0x77);  // untouched at the end
-}
-
-class OpenArchiveTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    test::RecordingDialog dialog;
-
-    std::vector<uint8_t> Archive(const std::vector<ArchiveEntry>& entries, const ArchiveOptions& options = {}) {
-        return BuildArchive(entries, options);
-    }
-    // Opens the file and returns the one message shown, or "" when it opened.
-    std::string Open(const std::vector<uint8_t>& bytes, ExtractJob** keep = nullptr) {
-        test::WriteBytes(dir.Path() / "a.qx1", bytes);
-        dialog.calls.clear();
-        static std::unique_ptr<ExtractJob> job;
-        job = std::make_unique<ExtractJob>(&dialog, std::nullopt);
-        const int result = job->OpenArchive(dir.Internal() + "a.qx1");
-        if (keep) *keep = job.get();
-        if (result == 0) return "";
-        return dialog.calls.empty() ? "?" : dialog.calls.back();
-    }
-    std::string Path() { return dir.Internal() + "a.qx1"; }
-};
-
-TEST_F(OpenArchiveTest, HeaderAtStartThroughTrailerOrNowhere) {
-    const auto archive = Archive({{"x.txt", 0, test::Bytes("hello")}});
-    EXPECT_EQ(Open(archive), "");
-    const auto sfx = AppendToProgram(std::vector<uint8_t>(37376, 'P'), archive);
-    ExtractJob* job = nullptr;
-    EXPECT_EQ(Open(sfx, &job), "");
-    EXPECT_EQ(job->directory->names[0], "x.txt");
-    // A program part of any length is found through the trailer.
-    EXPECT_EQ(Open(AppendToProgram(std::vector<uint8_t>(5, 'P'), archive)), "");
-
-    const std::string notArchive = "ShowMessage " + Compose(Msg::NotAnArchive, {Path()});
-    auto broken = sfx;
-    broken[37376] = 'Q';  // the place the trailer names holds no signature
-    EXPECT_EQ(Open(broken), notArchive);
-    auto outside = sfx;
-    outside[outside.size() - 4] = 0x7F;  // the trailer points before the file
-    EXPECT_EQ(Open(outside), notArchive);
-    EXPECT_EQ(Open(std::vector<uint8_t>(100, 'z')), notArchive);
-    // Under 20 bytes: the read message, even with a valid trailer.
-    EXPECT_EQ(Open({'q', 'x', '0', '1', 0, 0, 0, 4}), "ShowMessage " + Compose(Msg::CannotRead, {Path()}));
-    test::TempDir other;
-    ExtractJob missing(&dialog, std::nullopt);
-    EXPECT_EQ(missing.OpenArchive(other.Internal() + "none.qx1"), -1);
-    EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotOpen, {other.Internal() + "none.qx1"}));
-}
-
-TEST_F(OpenArchiveTest, NamesAreNormalisedUnderTheLeadByteRule) {
-    ExtractJob* job = nullptr;
-    ASSERT_EQ(Open(Archive({{"a\\b/c", 0, {}}, {"\x95\x5c\\d", 0, {}}, {"\x83\x5c", 0, {}}}), &job), "");
-    EXPECT_EQ(job->directory->names[0], "a/b/c");
-    EXPECT_EQ(job->directory->names[1], "\x95\x5c/d");
-    EXPECT_EQ(job->directory->names[2], "\x83\x5c");
-    ASSERT_EQ(Open(Archive({}), &job), "");
-    EXPECT_EQ(job->directory->count, 0);
-    EXPECT_EQ(job->directory->largestSize, 0);
 }
 
 TEST(StoredName, NamesThatStayInsideTheFolder) {

@@ -18,11 +18,13 @@ protected:
 
     ExtractJobTest() { std::filesystem::create_directories(dir.Path() / "out"); }
 
-    int Run(const std::vector<ArchiveEntry>& entries, bool testFlag = false, const ArchiveOptions& options = {}) {
+    using RunEnd = ExtractJob::RunEnd;
+
+    RunEnd Run(const std::vector<ArchiveEntry>& entries, bool testFlag = false, const ArchiveOptions& options = {}) {
         test::WriteArchive(dir.Path() / "a.qx1", entries, options);
         return RunFile(testFlag);
     }
-    int RunFile(bool testFlag = false) {
+    RunEnd RunFile(bool testFlag = false) {
         dialog.calls.clear();
         ExtractJob job(&dialog, out);
         return job.Run(dir.Internal() + "a.qx1", testFlag);
@@ -51,7 +53,7 @@ protected:
 TEST_F(ExtractJobTest, TwoEntriesCallByCall) {
     // Names of 91 bytes make a directory block of 200 bytes: 8200 in all.
     const std::string a(91, 'a'), b(91, 'b');
-    ASSERT_EQ(Run({{a, 0, test::RandomBytes(5000, 1)}, {b, 0, test::RandomBytes(3000, 2)}}), 0);
+    ASSERT_EQ(Run({{a, 0, test::RandomBytes(5000, 1)}, {b, 0, test::RandomBytes(3000, 2)}}), RunEnd::Finished);
     const std::vector<std::string> expected = {
         "BeginProgress 1",
         InFileLine(),
@@ -69,12 +71,12 @@ TEST_F(ExtractJobTest, TwoEntriesCallByCall) {
 
 TEST_F(ExtractJobTest, BlocksAreCutByTheLargestEntry) {
     // 600 + 400 passes 600: two blocks. 300 + 300 fits, 600 does not: {300, 300}, {600}.
-    ASSERT_EQ(Run({{"a", 0, test::RandomBytes(600, 1)}, {"b", 0, test::RandomBytes(400, 2)}}, true), 0);
+    ASSERT_EQ(Run({{"a", 0, test::RandomBytes(600, 1)}, {"b", 0, test::RandomBytes(400, 2)}}, true), RunEnd::Finished);
     const auto twoBlocks = Calls();
     EXPECT_EQ(std::count(twoBlocks.begin(), twoBlocks.end(), "UpdateProgress 0"), 1);
     ASSERT_EQ(Run({{"a", 0, test::RandomBytes(300, 1)}, {"b", 0, test::RandomBytes(300, 2)},
                    {"c", 0, test::RandomBytes(600, 3)}}),
-              0);
+              RunEnd::Finished);
     const auto calls = Calls();
     // Progress before each block, then the block's entry lines.
     const auto first = std::find(calls.begin(), calls.end(), "UpdateProgress 0");
@@ -105,9 +107,9 @@ TEST_F(ExtractJobTest, BlocksExpandedAheadComeOutAsStoredAndInOrder) {
         }
         return kinds;
     };
-    ASSERT_EQ(RunFile(true), 0);
+    ASSERT_EQ(RunFile(true), RunEnd::Finished);
     const auto tested = shape();
-    ASSERT_EQ(RunFile(), 0);
+    ASSERT_EQ(RunFile(), RunEnd::Finished);
     EXPECT_EQ(shape(), tested);
     for (const ArchiveEntry& entry : entries) {
         ASSERT_EQ(test::ReadBytes(dir.Path() / "out" / entry.name), entry.data) << entry.name;
@@ -116,7 +118,7 @@ TEST_F(ExtractJobTest, BlocksExpandedAheadComeOutAsStoredAndInOrder) {
     std::filesystem::create_directories(dir.Path() / "out");
     dialog.updates = 0;
     dialog.cancelAt = 40;
-    EXPECT_EQ(RunFile(), -2);
+    EXPECT_EQ(RunFile(), RunEnd::Cancelled);
     const auto cancelled = shape();
     ASSERT_LE(cancelled.size(), tested.size());
     EXPECT_TRUE(std::equal(cancelled.begin(), cancelled.end(), tested.begin()));
@@ -141,7 +143,7 @@ TEST_F(ExtractJobTest, CompareReportsTheFirstDifferenceOfEachKind) {
     platform::SetFileTime(out + "size", 1000);
     platform::SetFileTime(out + "date", 1002);
     dialog.answers = {Answer::No, Answer::Yes};  // no overwrite, yes compare, then yes to every difference
-    ASSERT_EQ(RunFile(), 0);
+    ASSERT_EQ(RunFile(), RunEnd::Finished);
     const auto calls = Calls();
     auto asked = [&](const std::string& text) { return std::find(calls.begin(), calls.end(), "AskQuestion " + text) != calls.end(); };
     EXPECT_TRUE(asked(Compose(Msg::CompareContent, {out + "content", "9", "[0x39] [0x58]"})));
@@ -160,7 +162,7 @@ TEST_F(ExtractJobTest, DataErrorInTheThirdBlockKeepsTheFirstTwo) {
     const auto size = std::filesystem::file_size(dir.Path() / "a.qx1");
     std::filesystem::resize_file(dir.Path() / "a.qx1", size - 2000);
     ExtractJob job(&dialog, out);
-    EXPECT_EQ(job.Run(dir.Internal() + "a.qx1", false), -1);
+    EXPECT_EQ(job.Run(dir.Internal() + "a.qx1", false), RunEnd::Stopped);
     EXPECT_TRUE(job.Failed());
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Text(Msg::NoSuchDataExtract));
     EXPECT_EQ(test::ReadBytes(dir.Path() / "out" / "1"), test::RandomBytes(4000, 1));
@@ -172,7 +174,7 @@ TEST_F(ExtractJobTest, CancelEndsTheRunWithoutReport) {
     dialog.cancelAt = 0;
     test::WriteArchive(dir.Path() / "a.qx1", {{"a", 0, test::Bytes("abc")}});
     ExtractJob job(&dialog, out);
-    EXPECT_EQ(job.Run(dir.Internal() + "a.qx1", false), -2);
+    EXPECT_EQ(job.Run(dir.Internal() + "a.qx1", false), RunEnd::Cancelled);
     EXPECT_EQ(dialog.calls.back(), "UpdateProgress 0");
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "a"));
 }
@@ -181,16 +183,16 @@ TEST_F(ExtractJobTest, OutputFailures) {
     // A plain file where a folder should be: no folder is made and the file
     // cannot be created.
     test::WriteBytes(dir.Path() / "out" / "f", test::Bytes("plain"));
-    ASSERT_EQ(Run({{"f/x", 0, test::Bytes("abc")}}), -1);
+    ASSERT_EQ(Run({{"f/x", 0, test::Bytes("abc")}}), RunEnd::Stopped);
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotCreateFile, {out + "f/x"}));
     // Deeper, the folder below the plain file is the one that cannot be made.
-    ASSERT_EQ(Run({{"f/b/x", 0, test::Bytes("abc")}}), -1);
+    ASSERT_EQ(Run({{"f/b/x", 0, test::Bytes("abc")}}), RunEnd::Stopped);
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotMakeFolder, {out + "f/b"}));
     // The output folder does not exist: the first subfolder cannot be made.
     out = dir.Internal() + "none/";
-    ASSERT_EQ(Run({{"s/x", 0, test::Bytes("abc")}}), -1);
+    ASSERT_EQ(Run({{"s/x", 0, test::Bytes("abc")}}), RunEnd::Stopped);
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotMakeFolder, {out + "s"}));
-    ASSERT_EQ(Run({{"x", 0, test::Bytes("abc")}}), -1);
+    ASSERT_EQ(Run({{"x", 0, test::Bytes("abc")}}), RunEnd::Stopped);
     EXPECT_EQ(dialog.calls.back(), "ShowMessage " + Compose(Msg::CannotCreateFile, {out + "x"}));
 }
 

@@ -94,7 +94,7 @@ TEST(HostileArchive, EachEndsWithItsMessageAndWritesNothing) {
         test::WriteBytes(dir.Path() / "h.qx1", h.archive);
         test::RecordingDialog dialog;
         ExtractJob job(&dialog, dir.Internal() + "out/");
-        EXPECT_EQ(job.Run(dir.Internal() + "h.qx1", true), -1) << h.attack;
+        EXPECT_EQ(job.Run(dir.Internal() + "h.qx1", true), ExtractJob::RunEnd::Stopped) << h.attack;
         EXPECT_TRUE(job.Failed()) << h.attack;
         EXPECT_EQ(dialog.calls.back(), "ShowMessage " + h.message) << h.attack;
         EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out")) << h.attack;
@@ -108,7 +108,7 @@ TEST(HostileArchive, TotalSizeOfZeroStillExtractsWithProgressInRange) {
     test::WriteBytes(dir.Path() / "z.qx1", archive);
     test::RecordingDialog dialog;
     ExtractJob job(&dialog, dir.Internal());
-    EXPECT_EQ(job.Run(dir.Internal() + "z.qx1", false), 0);
+    EXPECT_EQ(job.Run(dir.Internal() + "z.qx1", false), ExtractJob::RunEnd::Finished);
     EXPECT_EQ(test::ReadBytes(dir.Path() / "x"), test::Bytes("abc"));
     for (const auto& call : dialog.calls) {
         if (call.rfind("UpdateProgress ", 0) == 0) {
@@ -127,9 +127,9 @@ void ExpectCleanEnd(const std::filesystem::path& file, const std::string& path, 
     test::RecordingDialog dialog;
     dialog.password = "pw";
     ExtractJob job(&dialog, std::nullopt);
-    const int result = job.Run(path, true);
-    ASSERT_TRUE(result == 0 || result == -1) << what;
-    if (result == -1) {
+    const ExtractJob::RunEnd result = job.Run(path, true);
+    ASSERT_NE(result, ExtractJob::RunEnd::Cancelled) << what;
+    if (result == ExtractJob::RunEnd::Stopped) {
         ASSERT_TRUE(job.Failed()) << what;
         ASSERT_EQ(dialog.calls.back().rfind("Show", 0), 0u) << what;
     }
