@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -15,7 +15,7 @@ namespace platform {
 // temporary file.
 class ReplacingFile {
 public:
-    ReplacingFile() = default;
+    ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
     ~ReplacingFile();
@@ -26,10 +26,8 @@ public:
     bool Commit();
 
 private:
-    std::intptr_t handle_ = -1;  // file descriptor or HANDLE
-    bool direct_ = false;        // written straight to the target
-    std::string target_;
-    std::string temporary_;
+    struct State;  // the host's
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace platform

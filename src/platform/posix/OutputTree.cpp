@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/posix/TemporaryFiles.h"
+#include "platform/posix/TemporaryFile.h"
 
 namespace platform {
 namespace {
@@ -37,17 +37,6 @@ public:
 private:
     int fd_;
 };
-
-bool WriteAll(int fd, const unsigned char* bytes, size_t count) {
-    while (count > 0) {
-        const ssize_t n = write(fd, bytes, count);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        count -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // True when the regular file name in folder holds exactly these bytes.
 bool SameBytes(int folder, const char* name, const unsigned char* data, size_t size) {
@@ -114,23 +103,6 @@ bool WalkTo(const std::string& folder, const std::vector<std::string>& parts, bo
         current.Reset(child.Release());
     }
     return true;
-}
-
-// A new file in folder under a name of its own; -1 when none can be made.
-// seed moves on with every name tried.
-int CreateTemporary(int folder, uint64_t& seed, std::string& name) {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = ".qx-";
-        for (int i = 0; i < 10; ++i) {
-            seed = seed * 6364136223846793005u + 1442695040888963407u;
-            name += kLetters[(seed >> 33) % 36];
-        }
-        name += ".part";
-        const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
 }
 
 // Whether the file may be written at name in folder: Written when nothing
@@ -231,29 +203,28 @@ OutputOutcome OutputTree::Write(const std::string& folder, const std::vector<std
     const bool lookFirst = request.skipIdentical || !request.replace || !kRenameNoReplace;
     if (lookFirst) outcome.result = Admit(current, name, bytes, size, request);
     if (outcome.result != OutputResult::Written) return outcome;
-    std::string temporary;
-    Descriptor out(CreateTemporary(current, seed, temporary));
+    TemporaryFile out;
     OutputResult result = OutputResult::CreateFailed;
-    if (out.Get() >= 0) {
-        TemporaryFiles::Add(current, temporary);
+    if (out.Create(current, seed)) {
+        const char* temporary = out.Name().c_str();
         const timespec times[2] = {{static_cast<time_t>(request.time), 0}, {static_cast<time_t>(request.time), 0}};
-        bool ok = WriteAll(out.Get(), bytes, size);
-        outcome.timeSet = futimens(out.Get(), times) == 0;
+        bool ok = out.Write(bytes, size);
+        outcome.timeSet = futimens(out.Descriptor(), times) == 0;
         // Closing reports late write errors on some file systems.
-        ok = close(out.Release()) == 0 && ok;
+        ok = out.Close() && ok;
         result = ok ? OutputResult::Written : OutputResult::WriteFailed;
         if (ok && !request.replace) {
             // Looked at first, and looked at again by the move itself: a file
             // that appeared meanwhile is kept.
-            result = MoveWithoutReplacing(current, temporary.c_str(), name);
-        } else if (ok && (lookFirst || !RenameNoReplace(current, temporary.c_str(), name))) {
+            result = MoveWithoutReplacing(current, temporary, name);
+        } else if (ok && (lookFirst || !RenameNoReplace(current, temporary, name))) {
             if (!lookFirst) result = Admit(current, name, bytes, size, request);
-            if (result == OutputResult::Written && renameat(current, temporary.c_str(), current, name) != 0) {
+            if (result == OutputResult::Written && renameat(current, temporary, current, name) != 0) {
                 result = OutputResult::CreateFailed;
             }
         }
-        if (result != OutputResult::Written) unlinkat(current, temporary.c_str(), 0);
-        TemporaryFiles::Remove();
+        if (result == OutputResult::Written) out.Moved();
+        else out.Remove();
     }
     if (!lookFirst && (result == OutputResult::CreateFailed || result == OutputResult::WriteFailed)) {
         const OutputResult admitted = Admit(current, name, bytes, size, request);

@@ -7,60 +7,64 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "platform/posix/TemporaryFiles.h"
+#include "platform/posix/TemporaryFile.h"
 
 namespace platform {
 
-ReplacingFile::~ReplacingFile() {
-    if (handle_ < 0) return;
-    close(static_cast<int>(handle_));
-    if (direct_) return;
-    unlink(temporary_.c_str());
-    TemporaryFiles::Remove();
-}
+struct ReplacingFile::State {
+    ~State() {
+        if (direct >= 0) close(direct);
+        file.Remove();
+        if (folder >= 0) close(folder);
+    }
+    int direct = -1;  // the target itself, when it is no regular file
+    int folder = -1;  // the target's folder
+    std::string name;  // the target's name in it
+    TemporaryFile file;
+    uint64_t seed = 0;
+};
+
+ReplacingFile::ReplacingFile() = default;
+ReplacingFile::~ReplacingFile() = default;
 
 bool ReplacingFile::Open(const std::string& target, bool executable) {
-    target_ = target;
+    state_ = std::make_unique<State>();
+    std::string path = target;
     struct stat existing {};
-    bool exists = stat(target.c_str(), &existing) == 0;
+    const bool exists = stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         // A device or a pipe: written as it is; there is nothing to rename.
-        direct_ = true;
-        handle_ = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        return handle_ >= 0;
+        state_->direct = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        return state_->direct >= 0;
     }
     if (exists) {
         // Through a link to the file it names: the link stays a link.
         if (char* real = realpath(target.c_str(), nullptr)) {
-            target_ = real;
+            path = real;
             std::free(real);
         }
     }
-    // A short name of its own in the target's folder, so that a target
-    // whose name is near the longest a file name can be still gets one.
-    const size_t slash = target_.rfind('/');
-    std::vector<char> name(target_.begin(), target_.begin() + static_cast<std::ptrdiff_t>(slash == std::string::npos ? 0 : slash + 1));
-    const char suffix[] = ".qx-XXXXXX";
-    name.insert(name.end(), suffix, suffix + sizeof suffix);
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    handle_ = fd;
-    temporary_ = name.data();
-    TemporaryFiles::Add(AT_FDCWD, temporary_);
-    // mkstemp makes the file private: give it the old file's mode, or the
-    // mode a new file gets.
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    state_->name = slash == std::string::npos ? path : path.substr(slash + 1);
+    state_->folder = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (state_->folder < 0) return false;
+    state_->seed = static_cast<uint64_t>(getpid()) * 2654435761u ^ reinterpret_cast<uintptr_t>(this);
     const mode_t mask = umask(0);
     umask(mask);
-    fchmod(fd, exists ? existing.st_mode & 07777 : (executable ? 0777 : 0666) & ~mask);
+    // The old file's mode, or the mode a new file gets.
+    const mode_t mode = exists ? existing.st_mode & 07777 : (executable ? 0777 : 0666) & ~mask;
+    if (!state_->file.Create(state_->folder, state_->seed, mode)) return false;
+    fchmod(state_->file.Descriptor(), mode);
     return true;
 }
 
 bool ReplacingFile::Write(const void* data, size_t size) {
+    if (state_->direct < 0) return state_->file.Write(data, size);
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
-        const ssize_t n = write(static_cast<int>(handle_), bytes, size);
+        const ssize_t n = write(state_->direct, bytes, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         bytes += n;
@@ -70,12 +74,16 @@ bool ReplacingFile::Write(const void* data, size_t size) {
 }
 
 bool ReplacingFile::Commit() {
-    const int fd = static_cast<int>(handle_);
-    handle_ = -1;
-    if (direct_) return close(fd) == 0;
-    const bool ok = close(fd) == 0 && std::rename(temporary_.c_str(), target_.c_str()) == 0;
-    if (!ok) unlink(temporary_.c_str());
-    TemporaryFiles::Remove();
+    if (state_->direct >= 0) {
+        const int fd = state_->direct;
+        state_->direct = -1;
+        return close(fd) == 0;
+    }
+    TemporaryFile& file = state_->file;
+    const bool ok = file.Close() &&
+                    renameat(state_->folder, file.Name().c_str(), state_->folder, state_->name.c_str()) == 0;
+    if (ok) file.Moved();
+    else file.Remove();
     return ok;
 }
 

@@ -12,19 +12,28 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 }  // namespace
 
+struct ReplacingFile::State {
+    std::intptr_t handle = -1;
+    std::string target;
+    std::string temporary;
+};
+
+ReplacingFile::ReplacingFile() = default;
+
 ReplacingFile::~ReplacingFile() {
-    if (handle_ == -1) return;
-    CloseHandle(AsHandle(handle_));
-    if (!direct_) DeleteFileW(WideFromUtf8(temporary_).c_str());
+    if (!state_ || state_->handle == -1) return;
+    CloseHandle(AsHandle(state_->handle));
+    DeleteFileW(WideFromUtf8(state_->temporary).c_str());
 }
 
 bool ReplacingFile::Open(const std::string& target, bool) {
-    target_ = target;
-    temporary_ = target + ".qx-part";
-    const HANDLE file = CreateFileW(WideFromUtf8(temporary_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    state_ = std::make_unique<State>();
+    state_->target = target;
+    state_->temporary = target + ".qx-part";
+    const HANDLE file = CreateFileW(WideFromUtf8(state_->temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    handle_ = reinterpret_cast<std::intptr_t>(file);
+    state_->handle = reinterpret_cast<std::intptr_t>(file);
     return true;
 }
 
@@ -33,7 +42,7 @@ bool ReplacingFile::Write(const void* data, size_t size) {
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(AsHandle(state_->handle), bytes, chunk, &written, nullptr) || written == 0) return false;
         bytes += written;
         size -= written;
     }
@@ -41,10 +50,11 @@ bool ReplacingFile::Write(const void* data, size_t size) {
 }
 
 bool ReplacingFile::Commit() {
-    const bool closed = CloseHandle(AsHandle(handle_)) != 0;
-    handle_ = -1;
-    const std::wstring temporary = WideFromUtf8(temporary_);
-    const bool ok = closed && MoveFileExW(temporary.c_str(), WideFromUtf8(target_).c_str(), MOVEFILE_REPLACE_EXISTING);
+    const bool closed = CloseHandle(AsHandle(state_->handle)) != 0;
+    state_->handle = -1;
+    const std::wstring temporary = WideFromUtf8(state_->temporary);
+    const bool ok =
+        closed && MoveFileExW(temporary.c_str(), WideFromUtf8(state_->target).c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!ok) DeleteFileW(temporary.c_str());
     return ok;
 }
