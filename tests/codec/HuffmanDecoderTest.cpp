@@ -60,6 +60,8 @@ struct EscapeCase {
     uint32_t value;
 };
 
+void PrintTo(const EscapeCase& c, std::ostream* out) { *out << "c " << c.count << " payload " << c.payload; }
+
 class EscapeTest : public ::testing::TestWithParam<EscapeCase> {};
 
 TEST_P(EscapeTest, ReturnsThePayloadUnchanged) {
@@ -82,7 +84,8 @@ TEST_P(EscapeTest, ReturnsThePayloadUnchanged) {
 INSTANTIATE_TEST_SUITE_P(Examples, EscapeTest,
                          ::testing::Values(EscapeCase{"00011", "1010", 10}, EscapeCase{"00000", "1", 1},
                                            EscapeCase{"00000", "0", 0}, EscapeCase{"00100", "00101", 5},
-                                           EscapeCase{"11111", std::string(32, '1'), 0xFFFFFFFFu}));
+                                           EscapeCase{"11111", std::string(32, '1'), 0xFFFFFFFFu}),
+                         [](const auto& info) { return "Value" + std::to_string(info.param.value); });
 
 TEST(HuffmanDecoder, EveryLengthSymbolComesBackAsItself) {
     // Flat words of 7 bits, and skewed ones of up to 20 bits: the short are

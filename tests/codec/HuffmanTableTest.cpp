@@ -13,6 +13,11 @@ struct MergeCase {
     std::vector<std::string> codes;
 };
 
+void PrintTo(const MergeCase& c, std::ostream* out) {
+    *out << "depths";
+    for (const uint32_t value : c.values) *out << ' ' << value;
+}
+
 class MergeCodesTest : public ::testing::TestWithParam<MergeCase> {};
 
 TEST_P(MergeCodesTest, GivesTheCodesOfTheMergeOrder) {
@@ -33,7 +38,13 @@ INSTANTIATE_TEST_SUITE_P(
                       MergeCase{{2, 2, 2, 2, 2, 2, 2, 2}, {"000", "001", "010", "011", "100", "101", "110", "111"}},
                       MergeCase{{5, 5}, {"0", "1"}}, MergeCase{{0, 0}, {"0", "1"}},
                       // Depths beyond any code length merge in the same order.
-                      MergeCase{{300, 301, 301}, {"1", "00", "01"}}));
+                      MergeCase{{300, 301, 301}, {"1", "00", "01"}}),
+    // The case's number and its codes, such as "Case0_1_00_01".
+    [](const auto& info) {
+        std::string name = "Case" + std::to_string(info.index);
+        for (const std::string& code : info.param.codes) name += "_" + code;
+        return name;
+    });
 
 TEST(CodeLengths, CompleteWithinLimitAndGivenBackByMerging) {
     // Skewed frequencies (Fibonacci-like) would need far more than 31 bits
