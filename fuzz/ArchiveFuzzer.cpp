@@ -19,12 +19,12 @@ namespace {
 // shows nothing.
 class QuietDialog : public UserDialog {
 public:
-    explicit QuietDialog(std::deque<int> answers = {}) : answers_(std::move(answers)) {}
+    explicit QuietDialog(std::deque<Answer> answers = {}) : answers_(std::move(answers)) {}
     void ShowMessage(const std::string&) override {}
     void ShowInformation(const std::string&) override {}
-    int AskQuestion(const std::string&) override {
-        if (answers_.empty()) return 0;
-        const int answer = answers_.front();
+    Answer AskQuestion(const std::string&) override {
+        if (answers_.empty()) return Answer::Yes;
+        const Answer answer = answers_.front();
         answers_.pop_front();
         return answer;
     }
@@ -35,7 +35,7 @@ public:
     int UpdateProgress(int) override { return 0; }
 
 private:
-    std::deque<int> answers_;
+    std::deque<Answer> answers_;
 };
 
 }  // namespace
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (mode == 2) {
         // Existing files: do not overwrite, compare, and go on at every difference.
-        QuietDialog dialog({1, 0});
+        QuietDialog dialog({Answer::No, Answer::Yes});
         ExtractJob(&dialog, out).Run(path, false);
     }
     return 0;
