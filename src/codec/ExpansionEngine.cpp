@@ -17,19 +17,21 @@ void ExpansionEngine::Reset(unsigned char* newArea, int32_t newAreaSize) {
     insertPos = 0;
 }
 
-int ExpansionEngine::Expand(int32_t target) {
+ExpandResult ExpansionEngine::Expand(int32_t target) {
     const int32_t limit = target > areaSize ? areaSize : target;
     // Until a row wraps, every later position of a step is filed, and the
     // lookup would only cost time.
     if (!tables.someWrapped) {
-        const int result = ExpandSteps<ContextTables::Filing::kEach>(limit);
-        if (result != kRowsWrapped) return result;
+        bool wrapped = false;
+        const ExpandResult result = ExpandSteps<ContextTables::Filing::kEach>(limit, wrapped);
+        if (!wrapped) return result;
     }
-    return ExpandSteps<ContextTables::Filing::kLookup>(limit);
+    bool wrapped = false;
+    return ExpandSteps<ContextTables::Filing::kLookup>(limit, wrapped);
 }
 
 template <ContextTables::Filing How>
-int ExpansionEngine::ExpandSteps(int32_t limit) {
+ExpandResult ExpansionEngine::ExpandSteps(int32_t limit, bool& wrapped) {
     const unsigned n = tables.tableSize;
     // Kept in registers: stores into the area could otherwise alias them.
     HuffmanDecoder::Cursor at = decoder.Save();
@@ -37,7 +39,7 @@ int ExpansionEngine::ExpandSteps(int32_t limit) {
     int32_t insertPos = this->insertPos;
     unsigned char* const area = this->area;
     const int32_t areaSize = this->areaSize;
-    int result = kDone;
+    ExpandResult result = ExpandResult::Done;
     while (produced < limit) {
         int64_t len = 1;
         const unsigned s = decoder.DecodeSymbol(at);
@@ -59,12 +61,12 @@ int ExpansionEngine::ExpandSteps(int32_t limit) {
             const int32_t src = entry.source;
             if (s >= n) tables.MoveHeadEntry(c, slot);
             if (produced + len > areaSize) {
-                result = kBeyondArea;
+                result = ExpandResult::BeyondArea;
                 break;
             }
             // Empty slots hold kEmpty (-1); the unsigned compare also refuses it.
             if (static_cast<uint32_t>(src) >= static_cast<uint32_t>(areaSize) || len <= 0) {
-                result = kNoSuchData;
+                result = ExpandResult::NoSuchData;
                 break;
             }
             unsigned char* out = area + produced;
@@ -98,13 +100,13 @@ int ExpansionEngine::ExpandSteps(int32_t limit) {
             if (decoder.decodeError) break;
         }
         if (How == ContextTables::Filing::kEach && tables.someWrapped) {
-            result = kRowsWrapped;
+            wrapped = true;
             break;
         }
     }
     decoder.Load(at);
     this->produced = produced;
     this->insertPos = insertPos;
-    if (result != kDone) return result;
-    return decoder.decodeError ? kNoSuchData : kDone;
+    if (result != ExpandResult::Done) return result;
+    return decoder.decodeError ? ExpandResult::NoSuchData : ExpandResult::Done;
 }

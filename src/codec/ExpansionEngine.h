@@ -7,16 +7,16 @@
 #include "codec/ContextTables.h"
 #include "codec/HuffmanDecoder.h"
 
+// What expanding up to a target came to: the area filled that far, a
+// string that would reach past the area, or data that are not there (the
+// stream ended, or a string names an empty slot).
+enum class ExpandResult { Done, BeyondArea, NoSuchData };
+
 // Turns the decoder's symbols into bytes: literals, and copies of strings
 // remembered in the current context's row, with a decoded length or with
 // the remembered one.
 class ExpansionEngine {
 public:
-    // Results of Expand.
-    static constexpr int kDone = 0;
-    static constexpr int kBeyondArea = 1;
-    static constexpr int kNoSuchData = 2;
-
     // Builds the decoder at once (it reads the code description from stream).
     ExpansionEngine(InputStream* stream, bool insertEveryPosition, bool largeTables);
 
@@ -32,19 +32,18 @@ public:
 
     // Starts a block: empty tables, the area to fill.
     void Reset(unsigned char* area, int32_t areaSize);
-    // Fills the area up to min(target, areaSize); kDone, kBeyondArea or kNoSuchData.
-    int Expand(int32_t target);
+    // Fills the area up to min(target, areaSize).
+    ExpandResult Expand(int32_t target);
 
     int32_t Produced() const { return produced; }
 
     HuffmanDecoder decoder;
 
 private:
-    // Expand's loop, with Insert's way of filing fixed. With kEach it
-    // returns kRowsWrapped once a row has wrapped, for kLookup to go on.
-    static constexpr int kRowsWrapped = -1;
+    // Expand's loop, with Insert's way of filing fixed. With kEach it stops
+    // once a row has wrapped and sets wrapped, for kLookup to go on.
     template <ContextTables::Filing How>
-    int ExpandSteps(int32_t limit);
+    ExpandResult ExpandSteps(int32_t limit, bool& wrapped);
 
     ContextTables tables;
     unsigned char* area = nullptr;

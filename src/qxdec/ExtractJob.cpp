@@ -43,9 +43,9 @@ ExtractJob::RunEnd ExtractJob::Fail(const std::string& text) {
     return RunEnd::Stopped;
 }
 
-ExtractJob::RunEnd ExtractJob::DataError(int result, Mode mode) {
+ExtractJob::RunEnd ExtractJob::DataError(ExpandResult result, Mode mode) {
     const bool extract = mode == Mode::Extract;
-    if (result == ExpansionEngine::kBeyondArea) {
+    if (result == ExpandResult::BeyondArea) {
         return Fail(Text(extract ? Msg::BeyondAreaExtract : Msg::BeyondAreaCheck));
     }
     return Fail(Text(extract ? Msg::NoSuchDataExtract : Msg::NoSuchDataCheck));

@@ -43,7 +43,7 @@ private:
     // used (the dialogue has said why).
     bool OpenArchive(const std::string& path);
     RunEnd Fail(const std::string& text);
-    RunEnd DataError(int result, Mode mode);
+    RunEnd DataError(ExpandResult result, Mode mode);
     std::optional<Mode> SettleMode(bool testFlag);
     int Percent(int64_t done) const;
     // Shows the progress of a block's expansion and its failure; kFinished

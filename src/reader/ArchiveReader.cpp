@@ -107,7 +107,7 @@ ReadFault ArchiveReader::ExpandNext() {
     if (steps.failedStep >= 0) {
         failedBlock = std::min(failedBlock, at.block);
         decoderReady = false;
-        return steps.result == ExpansionEngine::kBeyondArea ? ReadFault::BeyondArea : ReadFault::NoSuchData;
+        return steps.result == ExpandResult::BeyondArea ? ReadFault::BeyondArea : ReadFault::NoSuchData;
     }
     decoded = at;
     areaFilled = true;

@@ -16,7 +16,7 @@ BlockSteps ExpandInSteps(ExpansionEngine& engine, unsigned char* area, int64_t s
             break;
         }
         pos = StepEnd(pos, step);
-        if (const int result = engine.Expand(static_cast<int32_t>(pos)); result != ExpansionEngine::kDone) {
+        if (const ExpandResult result = engine.Expand(static_cast<int32_t>(pos)); result != ExpandResult::Done) {
             steps.failedStep = index;
             steps.result = result;
             break;

@@ -8,7 +8,7 @@
 // What expanding one block in steps came to.
 struct BlockSteps {
     int failedStep = -1;                  // the step whose Expand failed, or -1
-    int result = ExpansionEngine::kDone;  // that step's result
+    ExpandResult result = ExpandResult::Done;  // that step's result
     bool stopped = false;                 // before asked to stop
 };
 

@@ -18,11 +18,11 @@
 class BlocksAhead {
 public:
     // A block's expansion, in steps of at most step bytes: failedStep is the
-    // step whose Expand returned result, or -1 when all returned kDone.
+    // step whose Expand returned result, or -1 when all were done.
     struct Expanded {
         const unsigned char* area = nullptr;
         int failedStep = -1;
-        int result = ExpansionEngine::kDone;
+        ExpandResult result = ExpandResult::Done;
     };
 
     // area holds areaSize bytes, at least the largest block's size.

@@ -18,9 +18,9 @@ LoadResult LoadDirectory(const ArchiveHeader& header, InputStream* stream, Loade
         return LoadResult::NoMemory;
     }
     loaded.engine->Reset(loaded.buffer->Get(), header.directorySize);
-    const int expanded = loaded.engine->Expand(header.directorySize);
-    if (expanded == ExpansionEngine::kBeyondArea) return LoadResult::BeyondArea;
-    if (expanded != ExpansionEngine::kDone) return LoadResult::NoSuchData;
+    const ExpandResult expanded = loaded.engine->Expand(header.directorySize);
+    if (expanded == ExpandResult::BeyondArea) return LoadResult::BeyondArea;
+    if (expanded != ExpandResult::Done) return LoadResult::NoSuchData;
     loaded.directory.reset(new (std::nothrow) ArchiveDirectory);
     if (!loaded.directory) {
         loaded.bytesWanted = sizeof(ArchiveDirectory);

@@ -13,12 +13,14 @@
 namespace {
 
 struct Expansion {
-    int result;
+    ExpandResult result;
     std::string bytes;
     bool operator==(const Expansion&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Expansion& e) { return out << e.result << " '" << e.bytes << "'"; }
+std::ostream& operator<<(std::ostream& out, const Expansion& e) {
+    return out << static_cast<int>(e.result) << " '" << e.bytes << "'";
+}
 
 // Expands the steps into an area of areaSize bytes up to target.
 Expansion ExpandSteps(const std::vector<Token>& tokens, int n, int32_t areaSize, int32_t target, bool every = false) {
@@ -26,7 +28,7 @@ Expansion ExpandSteps(const std::vector<Token>& tokens, int n, int32_t areaSize,
     ExpansionEngine engine(&source, every, n == 512);
     std::vector<unsigned char> area(static_cast<size_t>(areaSize) + 1, '#');
     engine.Reset(area.data(), areaSize);
-    const int result = engine.Expand(target);
+    const ExpandResult result = engine.Expand(target);
     return {result, std::string(area.begin(), area.begin() + engine.Produced())};
 }
 
@@ -43,7 +45,7 @@ TEST(ExpansionEngine, OverlappingCopyRepeatsAShortString) {
         // length 1) with the decoded length 1 + 2 = 3.
         const std::vector<Token> tokens = {Literal(n, 'x'), Literal(n, 'y'), Literal(n, 'x'),
                                            {static_cast<uint16_t>(n - 1), 1}};
-        EXPECT_EQ(ExpandSteps(tokens, n, 6, 6), (Expansion{0, "xyxyxy"}));
+        EXPECT_EQ(ExpandSteps(tokens, n, 6, 6), (Expansion{ExpandResult::Done, "xyxyxy"}));
     }
 }
 
@@ -51,7 +53,7 @@ TEST(ExpansionEngine, RememberedLengthCopiesTheFiledString) {
     const int n = 256;
     // After x y x y x y the row of y holds (2, 1); symbol 2N - 1 copies one x.
     const std::vector<Token> tokens = {Literal(n, 'x'), Literal(n, 'y'), Literal(n, 'x'), {255, 1}, {511, 0}};
-    EXPECT_EQ(ExpandSteps(tokens, n, 7, 7), (Expansion{0, "xyxyxyx"}));
+    EXPECT_EQ(ExpandSteps(tokens, n, 7, 7), (Expansion{ExpandResult::Done, "xyxyxyx"}));
 }
 
 TEST(ExpansionEngine, FailuresOfMatches) {
@@ -60,16 +62,16 @@ TEST(ExpansionEngine, FailuresOfMatches) {
         const char* what;
         std::vector<Token> tokens;
         int32_t areaSize;
-        int result;
+        ExpandResult result;
         size_t produced;
     };
     const Case cases[] = {
-        {"match as the first step", {{0, 0}}, 10, 2, 0},
-        {"remembered length on an empty slot", {Literal(n, 'a'), {256, 0}}, 10, 2, 1},
-        {"decoded length on an empty slot", {Literal(n, 'a'), {3, 0}}, 10, 2, 1},
-        {"match ending exactly at the area's end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 3}}, 8, 0, 8},
-        {"match one byte past the end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 4}}, 8, 1, 3},
-        {"length 2^32 - 1 never wraps", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 0xFFFFFFFFu}}, 8, 1, 3},
+        {"match as the first step", {{0, 0}}, 10, ExpandResult::NoSuchData, 0},
+        {"remembered length on an empty slot", {Literal(n, 'a'), {256, 0}}, 10, ExpandResult::NoSuchData, 1},
+        {"decoded length on an empty slot", {Literal(n, 'a'), {3, 0}}, 10, ExpandResult::NoSuchData, 1},
+        {"match ending exactly at the area's end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 3}}, 8, ExpandResult::Done, 8},
+        {"match one byte past the end", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 4}}, 8, ExpandResult::BeyondArea, 3},
+        {"length 2^32 - 1 never wraps", {Literal(n, 'a'), Literal(n, 'b'), Literal(n, 'a'), {255, 0xFFFFFFFFu}}, 8, ExpandResult::BeyondArea, 3},
     };
     for (const Case& c : cases) {
         const Expansion e = ExpandSteps(c.tokens, n, c.areaSize, c.areaSize);
@@ -84,11 +86,11 @@ TEST(ExpansionEngine, TargetsBelowProducedAndBeyondTheArea) {
     ExpansionEngine engine(&source, false, false);
     unsigned char area[3];
     engine.Reset(area, 3);
-    EXPECT_EQ(engine.Expand(0), 0);
+    EXPECT_EQ(engine.Expand(0), ExpandResult::Done);
     EXPECT_EQ(engine.Produced(), 0);
-    EXPECT_EQ(engine.Expand(100), 0);
+    EXPECT_EQ(engine.Expand(100), ExpandResult::Done);
     EXPECT_EQ(engine.Produced(), 3);
-    EXPECT_EQ(engine.Expand(2), 0);
+    EXPECT_EQ(engine.Expand(2), ExpandResult::Done);
     EXPECT_EQ(std::string(area, area + 3), "abc");
 }
 
@@ -101,7 +103,7 @@ TEST(ExpansionEngine, StreamCutShortIsADataError) {
     ExpansionEngine engine(&source, false, false);
     std::vector<unsigned char> area(1 << 20);
     engine.Reset(area.data(), static_cast<int32_t>(area.size()));
-    EXPECT_EQ(engine.Expand(static_cast<int32_t>(area.size())), 2);
+    EXPECT_EQ(engine.Expand(static_cast<int32_t>(area.size())), ExpandResult::NoSuchData);
     EXPECT_LT(engine.Produced(), 100);  // stopped at the end of the data, not at the end of the area
 }
 
