@@ -16,13 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const ConvertFormat format : {ConvertFormat::Tar, ConvertFormat::Zip, ConvertFormat::TarGzip}) {
         std::string output;
         std::string error;
+        ConvertOptions options;
+        options.partial = format == ConvertFormat::Zip;
         const int result = ConvertArchive(
             archive, format,
             [&output](const void* bytes, size_t count) {
                 output.append(static_cast<const char*>(bytes), count);
                 return true;
             },
-            error);
+            error, options);
         if (result == QX1_E_UNSAFE_NAME && !output.empty()) __builtin_trap();
         if (result != QX1_OK && error.empty()) __builtin_trap();
     }

@@ -43,6 +43,10 @@ extern "C" {
 #define QX1_E_IN_THE_WAY (-12)       /* a link, folder or special file stands at an output place */
 #define QX1_E_READ_ONLY (-13)        /* an existing output file is read-only and is kept */
 #define QX1_E_INTERNAL (-14)         /* a fault of the library itself, not of the archive */
+#define QX1_E_LOST (-15)             /* the entry lies behind damage: the stream cannot be followed to it */
+
+/* What qx1_entry_state knows before the entry's block was decoded. */
+#define QX1_UNKNOWN 3
 
 /* Non-error results of qx1_extract_entry. */
 #define QX1_SKIPPED_EXISTING 1       /* a file exists there and QX1_REPLACE was not given */
@@ -105,8 +109,22 @@ int qx1_read_entry(qx1_archive *a, size_t index,
    valid until the next call on the archive. */
 int qx1_entry_data(qx1_archive *a, size_t index, const void **data, size_t *size);
 
-/* Decodes everything, as test mode does. */
+/*
+ * Decodes everything. QX1_OK means that every entry decoded without error:
+ * the format carries no checksum, so only a manifest of the entries'
+ * SHA-256 values (qx list --json --sha256) proves that the bytes are the
+ * ones once stored.
+ */
 int qx1_test(qx1_archive *a);
+
+/*
+ * What is known of entry index's data after qx1_test or reads: QX1_OK when
+ * it decoded (an empty entry always), QX1_E_DAMAGED when its block failed,
+ * QX1_E_LOST when it lies behind a failed block, QX1_UNKNOWN when its block
+ * has not been decoded yet. Entries of blocks before a failure stay
+ * readable.
+ */
+int qx1_entry_state(qx1_archive *a, size_t index);
 
 /*
  * Called while data are decoded: done counts the entry bytes decoded so far

@@ -134,6 +134,26 @@ int qx1_read_entry(qx1_archive* a, size_t index, int (*sink)(void* user, const v
     });
 }
 
+int qx1_entry_state(qx1_archive* a, size_t index) {
+    if (!a) return QX1_E_ARGUMENT;
+    return Guarded([&] {
+        if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
+        if (a->reader.Directory().sizes[index] == 0) return QX1_OK;
+        uint32_t block = 0;
+        if (const int located = FromReadFault(a->reader.BlockOf(index, block)); located != QX1_OK) return located;
+        switch (a->reader.StateOf(block)) {
+            case ArchiveReader::BlockState::Decoded:
+                return QX1_OK;
+            case ArchiveReader::BlockState::Damaged:
+                return QX1_E_DAMAGED;
+            case ArchiveReader::BlockState::Lost:
+                return QX1_E_LOST;
+            default:
+                return QX1_UNKNOWN;
+        }
+    });
+}
+
 int qx1_test(qx1_archive* a) {
     if (!a) return QX1_E_ARGUMENT;
     return Guarded([&] { return FromReadFault(a->reader.Test()); });
@@ -190,6 +210,10 @@ const char* qx1_strerror(int code) {
             return "the existing file is read-only";
         case QX1_E_INTERNAL:
             return "an internal error of the library";
+        case QX1_E_LOST:
+            return "lost: the entry lies behind damage in the archive";
+        case QX1_UNKNOWN:
+            return "not decoded yet";
         case QX1_SKIPPED_EXISTING:
             return "skipped: the file exists";
         case QX1_SKIPPED_IDENTICAL:

@@ -27,7 +27,7 @@ constexpr const char* kDecoderName = "qxdec";
 constexpr size_t kPasswordLimit = 255;
 
 int Failure(ConsoleIo& console, const std::string& program, const std::string& text) {
-    console.Write(program + ": " + text + "\n");
+    console.WriteError(program + ": " + text + "\n");
     return 2;
 }
 
@@ -44,13 +44,13 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
         return 0;
     }
     if (!options.error.empty()) {
-        console.Write(program + ": " + options.error + "\n" + EncoderUsage(program));
+        console.WriteError(program + ": " + options.error + "\n" + EncoderUsage(program));
         return 1;
     }
     if (options.askPassword) {
-        console.Write("QX InputPassword:\nPassword?:");
-        options.password = ReadMaskedEntry(console, "Password?:", kPasswordLimit);
-        console.Write("\n");
+        console.WriteError("QX InputPassword:\nPassword?:");
+        options.password = ReadMaskedEntry(console, "Password?:", kPasswordLimit, true);
+        console.WriteError("\n");
         if (options.password->empty()) return Failure(console, program, "no password was typed; nothing written");
     }
 
@@ -69,7 +69,7 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
     platform::FileStatus target;
     const bool targetExists = options.archive != "-" && platform::IdentifyFile(options.archive, target);
     const bool collected = CollectSourceFiles(options.paths, entries, error, warnings, targetExists ? &target : nullptr);
-    for (const std::string& warning : warnings) console.Write(program + ": warning: " + warning + "\n");
+    for (const std::string& warning : warnings) console.WriteError(program + ": warning: " + warning + "\n");
     if (!collected) return Failure(console, program, error + "; nothing written");
     if (entries.empty()) return Failure(console, program, "no file to store; nothing written");
     if (!options.keepOrder) OrderEntriesForBlocks(entries);
@@ -82,14 +82,13 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
     archiveOptions.threads = options.threads;
     int shown = -1;
     std::function<void(int)> progress;
-    if (!options.quiet && platform::StandardOutputIsTerminal()) {
+    if (!options.quiet && platform::StandardErrorIsTerminal()) {
         progress = [&console, &shown](int percent) {
             if (percent == shown) return;
             shown = percent;
             char line[16];
             std::snprintf(line, sizeof line, " %3d%%\r", percent);
-            console.Write(line);
-            console.Flush();
+            console.WriteError(line);
         };
     }
     const auto fileCount = static_cast<int64_t>(entries.size());
@@ -106,7 +105,7 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
         return Failure(console, program, options.archive + " cannot be written; nothing written");
     }
     if (!options.quiet && options.archive != "-") {
-        console.Write(options.archive + ": " + FormatThousands(fileCount) + " files, " +
+        console.WriteError(options.archive + ": " + FormatThousands(fileCount) + " files, " +
                       FormatThousands(input) + " bytes -> " + FormatThousands(static_cast<int64_t>(archive.size())) +
                       " bytes\n");
     }

@@ -1,7 +1,9 @@
 #include "create/SourceFiles.h"
 
 #include <climits>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "archive/StoredName.h"
 #include "create/ArchiveFile.h"
@@ -67,6 +69,13 @@ public:
         if (entry.name.empty()) return Fail(path, NameProblem(path));
         // A file named twice, or inside a folder named too, is stored once.
         if (!stored_.insert(entry.name).second) return true;
+        platform::FileStatus before, after;
+        if (!platform::IdentifyFile(path, before)) return Fail(path, "cannot be read");
+        // A file reached again under another name (a link) is stored once.
+        if (before.inode != 0) {
+            const auto [first, added] = identities_.try_emplace({before.device, before.inode}, path);
+            if (!added) return Skip(path, "is the same file as " + first->second + ", which is stored; not stored again");
+        }
         if (status.size > INT32_MAX) return Fail(path, "is larger than an archive entry can be (2 GiB - 1)");
         // The expanded size counts the directory block too: size, time and name.
         total_ += status.size + 8 + static_cast<int64_t>(entry.name.size()) + 1;
@@ -75,8 +84,7 @@ public:
             return Fail(path, "has a modification time outside the archive's 32-bit range (1901-2038)");
         }
         entry.time = static_cast<int32_t>(status.modified);
-        platform::FileStatus before, after;
-        if (!platform::IdentifyFile(path, before) || !ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
+        if (!ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
         // A rewrite of the same size shows in the file's times.
         if (!platform::IdentifyFile(path, after) || entry.data.size() != static_cast<size_t>(status.size) ||
             after.size != before.size || after.modifiedNs != before.modifiedNs || after.changedNs != before.changedNs ||
@@ -123,6 +131,7 @@ private:
     const platform::FileStatus* archive_;  // the archive being written, when it exists already
     std::vector<platform::FileStatus> folders_;  // the folders being walked, outermost first
     std::set<std::string> stored_;
+    std::map<std::pair<uint64_t, uint64_t>, std::string> identities_;  // device and inode of each file stored
     int64_t total_ = 0;
 };
 

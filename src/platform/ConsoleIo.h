@@ -10,6 +10,9 @@ class ConsoleIo {
 public:
     virtual ~ConsoleIo() = default;
     virtual void Write(std::string_view text) = 0;
+    // Diagnostics: warnings, errors, prompts and progress, kept apart from
+    // the data a program writes (standard error on a host).
+    virtual void WriteError(std::string_view text) { Write(text); }
     virtual void Flush() = 0;
     // One key without echo, as CP932 bytes one at a time; -1 at end of input.
     virtual int ReadKey() = 0;

@@ -8,6 +8,7 @@ namespace platform {
 class HostConsole : public ConsoleIo {
 public:
     void Write(std::string_view text) override;
+    void WriteError(std::string_view text) override;
     void Flush() override;
     int ReadKey() override;
     void DiscardLine() override;

@@ -9,7 +9,11 @@ constexpr int kEscape = 27;
 
 }  // namespace
 
-std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_t limit) {
+std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_t limit, bool toError) {
+    const auto write = [&](std::string_view text) {
+        if (toError) console.WriteError(text);
+        else console.Write(text);
+    };
     // The console reads keys in raw mode until the entry ends, however it ends.
     struct KeysEnd {
         ConsoleIo& console;
@@ -25,18 +29,18 @@ std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_
         if (key == kBackspace) {
             if (secret.empty()) continue;
             secret.pop_back();
-            console.Write("\r");
-            console.Write(redraw);
-            console.Write(std::string(secret.size(), '*'));
+            write("\r");
+            write(redraw);
+            write(std::string(secret.size(), '*'));
             continue;
         }
         if (key == kEscape || key < 0) {
             // Escape, or the end of input, cancels the entry.
-            console.Write("\n");
+            write("\n");
             return {};
         }
         if (secret.size() >= limit) continue;
         secret += static_cast<char>(key);
-        console.Write("*");
+        write("*");
     }
 }

@@ -9,5 +9,5 @@
 // ends it, Backspace takes the last one back and draws "\r", redraw and the
 // stars again, Escape or the end of input gives an empty answer. At most
 // limit bytes are taken; the console's key mode ends however the entry
-// ends.
-std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_t limit);
+// ends. With toError the echo goes to the console's diagnostics.
+std::string ReadMaskedEntry(ConsoleIo& console, const std::string& redraw, size_t limit, bool toError = false);

@@ -16,6 +16,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // An environment variable as UTF-8, if set.
 std::optional<std::string> EnvironmentVariable(const char* name);
 
+// All of standard input, as bytes; false when reading failed.
+bool ReadStandardInput(std::vector<unsigned char>& bytes);
 // Bytes to standard output exactly as given; false when writing failed.
 bool WriteStandardOutput(const void* data, size_t size);
 // UTF-8 text to standard output or standard error; a Windows console gets
@@ -24,6 +26,9 @@ void WriteTextOut(std::string_view utf8);
 void WriteTextError(std::string_view utf8);
 // Flushes standard output; false when its bytes could not all be written.
 bool FlushStandardOutput();
+
+// True when the UTF-8 path names a file (or a link to one) that exists.
+bool IsExistingFile(const std::string& path);
 
 bool StandardErrorIsTerminal();
 bool StandardInputIsTerminal();

@@ -66,7 +66,8 @@ bool ConvertFormatOf(const std::string& text, bool byExtension, ConvertFormat& f
     return false;
 }
 
-int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& write, std::string& error) {
+int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& write, std::string& error,
+                   ConvertOptions& options) {
     // A name that extract refuses would reach whoever unpacks the output:
     // the archive is refused before anything is written.
     if (const int listed = qx1_list(source); listed != QX1_OK) {
@@ -74,6 +75,7 @@ int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& writ
         return listed;
     }
     for (size_t i = 0; i < qx1_entry_count(source); ++i) {
+        if (options.take && !options.take(*qx1_entry_at(source, i))) continue;
         if (qx1_entry_at(source, i)->flags & QX1_ENTRY_UNSAFE) {
             error = std::string("\"") + qx1_entry_at(source, i)->name + "\": " + qx1_entry_problem(source, i);
             return QX1_E_UNSAFE_NAME;
@@ -94,6 +96,20 @@ int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& writ
     }
     for (size_t i = 0; i < qx1_entry_count(source); ++i) {
         const qx1_entry& item = *qx1_entry_at(source, i);
+        if (options.take && !options.take(item)) continue;
+        // Decoded first: an entry that cannot be decoded leaves no header.
+        const void* data = nullptr;
+        size_t size = 0;
+        int result = qx1_entry_data(source, i, &data, &size);
+        if (result == QX1_E_DAMAGED && qx1_entry_state(source, i) == QX1_E_LOST) result = QX1_E_LOST;
+        if (result != QX1_OK) {
+            if (options.partial) {
+                options.left.push_back({i, result});
+                continue;
+            }
+            error = std::string(item.name) + ": " + qx1_strerror(result);
+            return result;
+        }
         archive_entry_clear(entry.get());
         archive_entry_set_pathname_utf8(entry.get(), item.name);
         archive_entry_set_filetype(entry.get(), AE_IFREG);
@@ -105,22 +121,16 @@ int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& writ
             error = std::string(item.name) + ": " + (why ? why : "cannot be stored");
             return QX1_E_WRITE;
         }
-        bool written = true;
-        auto sink = [&](const void* data, size_t size) {
-            written = archive_write_data(out.get(), data, size) == static_cast<la_ssize_t>(size);
-            return written ? 0 : 1;
-        };
-        const int result = qx1_read_entry(
-            source, i, [](void* user, const void* data, size_t size) { return (*static_cast<decltype(sink)*>(user))(data, size); },
-            &sink);
-        if (!written) {
-            const char* why = archive_error_string(out.get());
-            error = std::string(item.name) + ": " + (why ? why : "cannot be written");
-            return QX1_E_WRITE;
-        }
-        if (result != QX1_OK) {
-            error = std::string(item.name) + ": " + qx1_strerror(result);
-            return result;
+        // In pieces of a bounded size, as the writer takes them.
+        constexpr size_t kPiece = size_t{1} << 20;
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t done = 0; done < size; done += kPiece) {
+            const size_t piece = size - done < kPiece ? size - done : kPiece;
+            if (archive_write_data(out.get(), bytes + done, piece) != static_cast<la_ssize_t>(piece)) {
+                const char* why = archive_error_string(out.get());
+                error = std::string(item.name) + ": " + (why ? why : "cannot be written");
+                return QX1_E_WRITE;
+            }
         }
     }
     if (archive_write_close(out.get()) != ARCHIVE_OK) {

@@ -1,6 +1,7 @@
 #include "qx/QxArchive.h"
 
 #include "platform/Files.h"
+#include "platform/SystemError.h"
 #include "platform/OutputTree.h"
 #include "platform/Terminal.h"
 #include "platform/FileHolder.h"
@@ -32,27 +33,41 @@ bool PasswordSource::Resolve(const ParsedArguments& arguments, std::string& erro
     return true;
 }
 
-ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure, bool list) {
+ArchiveHandle PasswordSource::Open(const std::string& path, std::string& failure, bool list, bool report) {
     qx1_archive* archive = nullptr;
-    int result = qx1_open_file(path.c_str(), password_ ? password_->c_str() : nullptr, &archive);
+    const bool fromInput = path == "-";
+    if (fromInput && !inputRead_) {
+        inputRead_ = true;
+        if (!platform::ReadStandardInput(input_)) input_.clear();
+    }
+    const auto open = [&](const char* password) {
+        return fromInput ? qx1_open_memory(input_.data(), input_.size(), password, &archive)
+                         : qx1_open_file(path.c_str(), password, &archive);
+    };
+    int result = open(password_ ? password_->c_str() : nullptr);
     if (result == QX1_E_PASSWORD_NEEDED && !password_) {
         std::string typed;
         if (!platform::AskTerminal("Password for " + path + ": ", true, typed)) {
             failure = "the archive is protected by a password; give it with -p, --password-file or QX_PASSWORD";
-            QxError(path + ": " + failure);
+            code = QX1_E_PASSWORD_NEEDED;
+            if (report) QxError(path + ": " + failure);
             return nullptr;
         }
         // One typed password serves the other archives of the command line too.
         password_ = typed;
-        result = qx1_open_file(path.c_str(), password_->c_str(), &archive);
+        result = open(password_->c_str());
     }
     if (result == QX1_OK && list) {
         result = qx1_list(archive);
         if (result != QX1_OK) qx1_close(archive);
     }
+    code = result;
     if (result != QX1_OK) {
         failure = qx1_strerror(result);
-        QxError(path + ": " + failure);
+        if (result == QX1_E_OPEN) {
+            if (const std::string reason = platform::SystemErrorText(); !reason.empty()) failure += " (" + reason + ")";
+        }
+        if (report) QxError(path + ": " + failure);
         return nullptr;
     }
     return ArchiveHandle(archive);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "qx/QxOptions.h"
 #include "qx1.h"
@@ -27,10 +28,15 @@ class PasswordSource {
 public:
     // False (with the reason in error) when the password file cannot be read.
     bool Resolve(const ParsedArguments& arguments, std::string& error);
-    // Opens path, and makes its entry list when list is set; on failure
-    // reports "qx: PATH: reason", keeps the reason in failure and returns null.
-    ArchiveHandle Open(const std::string& path, std::string& failure, bool list);
+    // Opens path ("-": standard input, read whole), and makes its entry list
+    // when list is set. On failure keeps the reason (with the system's own
+    // words where it has them) in failure and its QX1_ code in code, reports
+    // "qx: PATH: reason" when report is set, and returns null.
+    ArchiveHandle Open(const std::string& path, std::string& failure, bool list, bool report = true);
+    int code = QX1_OK;
 
 private:
     std::optional<std::string> password_;
+    std::vector<unsigned char> input_;  // standard input, read once
+    bool inputRead_ = false;
 };

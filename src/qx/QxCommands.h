@@ -11,6 +11,7 @@ int RunExtract(const std::vector<std::string>& args);
 int RunTest(const std::vector<std::string>& args);
 int RunCat(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+int RunVerify(const std::vector<std::string>& args);
 
 // A command-line error: the message, a pointer to the help, status 1.
 int UsageError(const std::string& command, const std::string& text);

@@ -1,9 +1,13 @@
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "qx/QxArchive.h"
 #include "qx/QxCommands.h"
+#include "qx/QxJson.h"
+#include "qx/Selection.h"
 #include "platform/Sha256.h"
 #include "platform/Terminal.h"
 #include "util/IsoTime.h"
@@ -12,11 +16,16 @@
 namespace {
 
 constexpr const char* kListUsage =
-    "usage: qx list [-l|--long] [--json] [--sha256] [-p PASSWORD | --password-file=FILE] ARCHIVE...\n"
-    "Lists the entries of each archive: size, modification time (UTC), name, and totals.\n"
+    "usage: qx list [-l|--long|-1] [--json] [--sha256] [--exclude=PATTERN] [-p PASSWORD | --password-file=FILE]\n"
+    "               ARCHIVE... [PATTERN...]\n"
+    "Lists the entries of each archive: size, modification time (UTC), name, and totals. An operand that\n"
+    "ends in .qx1 or .exe, or names an existing file, or is - (standard input), is an archive; the others\n"
+    "are patterns, as qx extract takes them, that select the entries listed.\n"
     "  -l, --long        also the block of each entry, and the stored bytes of escaped names\n"
+    "  -1                the names alone, one a line\n"
     "  --json            one JSON document per archive\n"
-    "  --sha256          the SHA-256 of each entry's data (decodes the archive)\n"
+    "  --sha256          the SHA-256 of each entry's data (decodes the archive): a manifest for qx verify\n"
+    "  --exclude=PATTERN leave out the entries that PATTERN selects (may be given more than once)\n"
     "  -p, --password PASSWORD, --password-file FILE\n"
     "                    the password (else QX_PASSWORD, else asked on the terminal)\n";
 
@@ -35,10 +44,12 @@ int HashSink(void* hash, const void* data, size_t size) {
     return 0;
 }
 
-// The SHA-256 of entry index, or empty (reported) when it cannot be decoded.
-std::string EntryHash(qx1_archive* archive, size_t index, const std::string& path) {
+// The SHA-256 of entry index, or empty (reported, and why in result) when it
+// cannot be decoded: its block is damaged, or it lies behind the damage.
+std::string EntryHash(qx1_archive* archive, size_t index, const std::string& path, int& result) {
     platform::Sha256 hash;
-    const int result = qx1_read_entry(archive, index, HashSink, &hash);
+    result = qx1_read_entry(archive, index, HashSink, &hash);
+    if (result == QX1_E_DAMAGED && qx1_entry_state(archive, index) == QX1_E_LOST) result = QX1_E_LOST;
     if (result != QX1_OK) {
         QxError(path + ": " + qx1_entry_at(archive, index)->name + ": " + qx1_strerror(result));
         return {};
@@ -46,15 +57,26 @@ std::string EntryHash(qx1_archive* archive, size_t index, const std::string& pat
     return hash.HexDigest();
 }
 
-std::string Dump(const nlohmann::ordered_json& document) {
-    return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+// An operand names an archive when it ends as archives do, names a file
+// that exists, or is standard input; else it is a pattern.
+bool IsArchiveOperand(const std::string& operand) {
+    const auto endsWith = [&](const char* end) {
+        const size_t n = std::strlen(end);
+        if (operand.size() < n) return false;
+        for (size_t i = 0; i < n; ++i) {
+            if (std::tolower(static_cast<unsigned char>(operand[operand.size() - n + i])) != end[i]) return false;
+        }
+        return true;
+    };
+    return operand == "-" || endsWith(".qx1") || endsWith(".exe") || platform::IsExistingFile(operand);
 }
 
 }  // namespace
 
 int RunList(const std::vector<std::string>& args) {
     const ParsedArguments arguments = ParseArguments(
-        args, {{"long", 'l', false}, {"json", 0, false}, {"sha256", 0, false}, {"help", 'h', false}, QX_PASSWORD_OPTIONS});
+        args, {{"long", 'l', false}, {"names", '1', false}, {"json", 0, false}, {"sha256", 0, false},
+               {"exclude", 0, true}, {"help", 'h', false}, QX_PASSWORD_OPTIONS});
     if (arguments.Has("help")) {
         platform::WriteTextOut(kListUsage);
         return 0;
@@ -64,22 +86,47 @@ int RunList(const std::vector<std::string>& args) {
     const bool json = arguments.Has("json");
     const bool longForm = arguments.Has("long");
     const bool hashes = arguments.Has("sha256");
+    const bool namesOnly = arguments.Has("names");
+    std::vector<std::string> archives, patterns;
+    for (const std::string& operand : arguments.operands) {
+        (IsArchiveOperand(operand) || archives.empty() ? archives : patterns).push_back(operand);
+    }
+    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
     PasswordSource passwords;
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("list", error);
 
     int status = 0;
-    for (size_t a = 0; a < arguments.operands.size(); ++a) {
-        const std::string& path = arguments.operands[a];
+    for (size_t a = 0; a < archives.size(); ++a) {
+        const std::string& path = archives[a];
         std::string failure;
         const ArchiveHandle archive = passwords.Open(path, failure, true);
         if (!archive) {
             status = 2;
-            if (json) platform::WriteTextOut(Dump({{"archive", path}, {"error", failure}}));
+            if (json) {
+                nlohmann::ordered_json document = JsonDocument(path);
+                document["error"] = failure;
+                document["error_code"] = ErrorCode(passwords.code);
+                platform::WriteTextOut(Dump(document));
+            }
             continue;
         }
-        const size_t count = qx1_entry_count(archive.get());
-        const uint64_t total = qx1_total_size(archive.get());
+        Selection selection(patterns, excludes);
+        const size_t entries = qx1_entry_count(archive.get());
+        size_t count = 0;
+        uint64_t total = 0;
+        std::vector<size_t> listed;
+        for (size_t i = 0; i < entries; ++i) {
+            const qx1_entry& entry = *qx1_entry_at(archive.get(), i);
+            if (!selection.Takes(entry.name)) continue;
+            listed.push_back(i);
+            ++count;
+            total += entry.size;
+        }
+        for (const std::string& unused : selection.Unused()) {
+            QxError(path + ": no entry matches " + unused);
+            status = 2;
+        }
         // Written as it goes, a piece at a time: the listing of a large
         // archive is never held whole.
         std::string text;
@@ -89,19 +136,24 @@ int RunList(const std::vector<std::string>& args) {
             text.clear();
         };
         if (json) {
-            const std::string head = Dump({{"archive", path}, {"files", count}, {"size", total}});
-            text += head.substr(0, head.size() - 2) + ",\"entries\":[";
-        } else if (arguments.operands.size() > 1) {
+            nlohmann::ordered_json head = JsonDocument(path);
+            head["files"] = count;
+            head["size"] = total;
+            const std::string line = Dump(head);
+            text += line.substr(0, line.size() - 2) + ",\"entries\":[";
+        } else if (archives.size() > 1 && !namesOnly) {
             if (a > 0) text += '\n';
             text += ShownText(path);
             text += ":\n";
         }
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t n = 0; n < listed.size(); ++n) {
+            const size_t i = listed[n];
             const qx1_entry& entry = *qx1_entry_at(archive.get(), i);
             const char* problem = (entry.flags & QX1_ENTRY_UNSAFE) ? qx1_entry_problem(archive.get(), i) : nullptr;
             std::string hash;
+            int hashResult = QX1_OK;
             if (hashes) {
-                hash = EntryHash(archive.get(), i, path);
+                hash = EntryHash(archive.get(), i, path, hashResult);
                 if (hash.empty()) status = 2;
             }
             const std::string stored = Hex(entry.stored_name, entry.stored_name_size);
@@ -114,10 +166,20 @@ int RunList(const std::vector<std::string>& args) {
                                                {"block", entry.block},
                                                {"unsafe", problem != nullptr}};
                 if (problem) item["problem"] = problem;
-                if (hashes) item["sha256"] = hash.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(hash);
+                if (hashes) {
+                    item["sha256"] = hash.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(hash);
+                    // Why an entry has no value: its block is damaged, or it lies behind the damage.
+                    if (hash.empty()) {
+                        item["error"] = qx1_strerror(hashResult);
+                        item["error_code"] = ErrorCode(hashResult);
+                    }
+                }
                 const std::string line = Dump(item);
-                if (i > 0) text += ',';
+                if (n > 0) text += ',';
                 text.append(line, 0, line.size() - 1);
+            } else if (namesOnly) {
+                text += entry.name;
+                text += '\n';
             } else {
                 char columns[64];
                 std::snprintf(columns, sizeof columns, "%12llu  %s  ", static_cast<unsigned long long>(entry.size),
@@ -134,7 +196,7 @@ int RunList(const std::vector<std::string>& args) {
         }
         if (json) {
             text += "]}\n";
-        } else {
+        } else if (!namesOnly) {
             char totals[96];
             std::snprintf(totals, sizeof totals, "%12llu  %zu file%s\n", static_cast<unsigned long long>(total), count,
                           count == 1 ? "" : "s");

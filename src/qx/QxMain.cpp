@@ -16,7 +16,9 @@ constexpr const char* kUsage =
     "commands:\n"
     "  list (l)      list the entries: size, time (UTC), name; --long, --json, --sha256\n"
     "  extract (x)   extract all entries or those matching patterns into a folder\n"
-    "  test (t)      decode everything and write nothing; OK or the error per archive\n"
+    "  test (t)      decode everything and write nothing (the format has no checksum: this proves\n"
+    "                that it decodes, not that the bytes are the ones stored)\n"
+    "  verify        check every entry's SHA-256 against a manifest (qx list --json --sha256)\n"
     "  cat           write the named entries' bytes to standard output\n"
     "  create (c)    make an archive (the same program as qxenc)\n"
     "  convert       write the entries into a tar or zip archive\n"
@@ -72,6 +74,7 @@ int RunQx(const std::vector<std::string>& args) {
     if (command == "test" || command == "t") return RunTest(rest);
     if (command == "cat") return RunCat(rest);
     if (command == "convert") return RunConvert(rest);
+    if (command == "verify") return RunVerify(rest);
     if (command == "create" || command == "c") return RunCreate(rest);
     platform::WriteTextError("qx: unknown command " + command + "\n" + kUsage);
     return 1;

@@ -16,7 +16,7 @@ int Encode(int argc, char** argv) {
     std::vector<std::string> args;
     std::string refused;
     if (!platform::CommandLineArguments(argc, argv, args, refused)) {
-        console.Write("qxenc: the argument " + refused + " has no Shift-JIS form\n");
+        console.WriteError("qxenc: the argument " + refused + " has no Shift-JIS form\n");
         return 1;
     }
     const int status = RunCreateCommand(args, console);

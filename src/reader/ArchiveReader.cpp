@@ -111,6 +111,7 @@ ReadFault ArchiveReader::ExpandNext() {
     }
     decoded = at;
     areaFilled = true;
+    goodBlocks = std::max(goodBlocks, at.block + 1);
     next = {at.block + 1, end, at.offset + size};
     if (next.first < count && next.block > marks.back().at.block &&
         next.offset >= marks.back().at.offset + kMarkSpacing) {
@@ -157,6 +158,12 @@ ReadFault ArchiveReader::EntryData(size_t index, const unsigned char*& data, siz
     data = blockArea + (offsets[index] - decoded.offset);
     size = entrySize;
     return ReadFault::None;
+}
+
+ArchiveReader::BlockState ArchiveReader::StateOf(size_t b) const {
+    if (b < goodBlocks) return BlockState::Decoded;
+    if (failedBlock == kNone || b < failedBlock) return BlockState::Unknown;
+    return b == failedBlock ? BlockState::Damaged : BlockState::Lost;
 }
 
 ReadFault ArchiveReader::Test() {

@@ -39,6 +39,12 @@ public:
     // Decodes every block.
     ReadFault Test();
 
+    // What is known of block b's data: decoded whole, found damaged, lying
+    // behind damage (the stream cannot be followed past it), or not decoded
+    // yet.
+    enum class BlockState { Decoded, Damaged, Lost, Unknown };
+    BlockState StateOf(size_t b) const;
+
     void SetProgress(Progress function) { progress = std::move(function); }
 
 private:
@@ -80,6 +86,7 @@ private:
     BlockAt decoded;             // the block whose bytes are in blockArea,
     bool areaFilled = false;     // when this is set
     size_t failedBlock = kNone;  // the first block found damaged
+    size_t goodBlocks = 0;       // blocks 0 .. goodBlocks - 1 expanded whole
     unsigned char* blockArea = nullptr;  // the engine's, made at the first block
 
     Progress progress;

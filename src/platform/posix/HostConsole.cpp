@@ -49,6 +49,13 @@ void HostConsole::Write(std::string_view text) {
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 
+void HostConsole::WriteError(std::string_view text) {
+    std::fflush(stdout);
+    const std::string utf8 = IsAscii(text) ? std::string(text) : Utf8FromCp932Lossy(text);
+    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    std::fflush(stderr);
+}
+
 void HostConsole::Flush() {
     // A terminal shows each line as it is printed; a file or a pipe gets the
     // same bytes in larger writes (input is never read before a flush).

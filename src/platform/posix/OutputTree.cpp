@@ -263,8 +263,12 @@ std::FILE* OpenUtf8ForReading(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool described = fstat(fd, &st) == 0;
+    if (!described || !S_ISREG(st.st_mode)) {
+        // A folder says so; a pipe or device is no file to read an archive from.
+        const int reason = !described ? errno : S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         close(fd);
+        errno = reason;
         return nullptr;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);

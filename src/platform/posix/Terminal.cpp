@@ -1,6 +1,7 @@
 #include "platform/Terminal.h"
 
 #include <termios.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,12 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
     return std::string(value);
 }
 
+bool ReadStandardInput(std::vector<unsigned char>& bytes) {
+    unsigned char chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    return !std::ferror(stdin);
+}
+
 bool WriteStandardOutput(const void* data, size_t size) { return std::fwrite(data, 1, size, stdout) == size; }
 
 void WriteTextOut(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
@@ -27,6 +34,11 @@ void WriteTextError(std::string_view utf8) {
 }
 
 bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+bool IsExistingFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }

@@ -31,6 +31,21 @@ void HostConsole::Write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
+void HostConsole::WriteError(std::string_view text) {
+    std::fflush(stdout);
+    if (IsConsole(STD_ERROR_HANDLE)) {
+        std::wstring wide;
+        if (!WideFromCp932(std::string(text), wide)) {
+            for (char c : text) wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+        }
+        DWORD written = 0;
+        WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
 void HostConsole::Flush() {
     // A console shows each line as it is printed; a file or a pipe gets the
     // same bytes in larger writes (input is never read before a flush).

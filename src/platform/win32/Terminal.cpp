@@ -56,6 +56,13 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
     return Utf8(value);
 }
 
+bool ReadStandardInput(std::vector<unsigned char>& bytes) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    unsigned char chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    return !std::ferror(stdin);
+}
+
 bool WriteStandardOutput(const void* data, size_t size) {
     _setmode(_fileno(stdout), _O_BINARY);
     return std::fwrite(data, 1, size, stdout) == size;
@@ -69,6 +76,11 @@ void WriteTextError(std::string_view utf8) {
 }
 
 bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 bool StandardErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
 bool StandardInputIsTerminal() { return IsConsole(STD_INPUT_HANDLE); }

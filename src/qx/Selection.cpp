@@ -1,0 +1,39 @@
+#include "qx/Selection.h"
+
+#include "util/Glob.h"
+
+namespace {
+
+std::vector<std::string> WithoutTrailingSlash(std::vector<std::string> patterns) {
+    for (std::string& pattern : patterns) {
+        while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
+    }
+    return patterns;
+}
+
+}  // namespace
+
+Selection::Selection(std::vector<std::string> patterns, std::vector<std::string> excludes)
+    : patterns_(WithoutTrailingSlash(std::move(patterns))),
+      excludes_(WithoutTrailingSlash(std::move(excludes))),
+      used_(patterns_.size(), false) {}
+
+bool Selection::Takes(const std::string& name) {
+    bool take = patterns_.empty();
+    for (size_t p = 0; p < patterns_.size(); ++p) {
+        if (GlobSelects(patterns_[p], name)) take = used_[p] = true;
+    }
+    if (!take) return false;
+    for (const std::string& exclude : excludes_) {
+        if (GlobSelects(exclude, name)) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> Selection::Unused() const {
+    std::vector<std::string> unused;
+    for (size_t p = 0; p < patterns_.size(); ++p) {
+        if (!used_[p]) unused.push_back(patterns_[p]);
+    }
+    return unused;
+}
