@@ -36,6 +36,10 @@ install(FILES packaging/completion/qx packaging/completion/qxenc
 install(FILES packaging/qx1.magic DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/magic RENAME qx1)
 install(FILES packaging/qx1-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME qx1.xml)
 install(DIRECTORY python/qx1 DESTINATION lib/python3/dist-packages PATTERN __pycache__ EXCLUDE)
+# For preservation systems: the JSON schemas, format signatures for DROID,
+# Siegfried and Tika, the ingest command's contract.
+install(DIRECTORY docs/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/schema)
+install(DIRECTORY packaging/preservation/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/preservation)
 
 set(CPACK_PACKAGE_NAME qx1)
 set(CPACK_PACKAGE_VENDOR "qxdec developers")

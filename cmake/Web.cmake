@@ -15,7 +15,7 @@ target_compile_options(qx1web PRIVATE -Os)
 set_target_properties(qx1web PROPERTIES OUTPUT_NAME qx1 SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${QX_WEB_DIR})
 set(QX_WEB_EXPORTS _malloc _free _qx1_open_memory _qx1_entry_count _qx1_total_size _qx1_test _qx1_strerror
     _qx1_close _qx1web_name _qx1web_stored _qx1web_stored_size _qx1web_size _qx1web_mtime _qx1web_block
-    _qx1web_flags _qx1web_watch _qx1_list _qx1_entry_problem _qx1_entry_data)
+    _qx1web_flags _qx1web_watch _qx1_list _qx1_entry_problem _qx1_entry_data _qx1_entry_state)
 string(REPLACE ";" "," QX_WEB_EXPORTS "${QX_WEB_EXPORTS}")
 target_link_options(qx1web PRIVATE -Os -sMODULARIZE=1 -sEXPORT_NAME=createQx1 -sENVIRONMENT=web,worker
   -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0 -sEXPORTED_FUNCTIONS=[${QX_WEB_EXPORTS}]

@@ -25,6 +25,9 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 "$usr/bin/qx" list examples/sample.qx1 | grep "docs/notes.txt" >/dev/null || fail "qx list"
 [ -L "$lib/libqx1.so" ] && [ -f "$lib/libqx1.a" ] || fail "library links and archive"
 objdump -p "$lib/libqx1.so.1" | grep "SONAME *libqx1.so.1" >/dev/null || fail "SONAME"
+for kit in schema/list.schema.json schema/verify.schema.json preservation/qx1-signature.xml preservation/tika-mimetypes.xml; do
+  [ -f "$usr/share/qx1/$kit" ] || fail "$kit is not installed"
+done
 
 for page in "$usr"/share/man/man1/qx.1* "$usr"/share/man/man1/qxdec.1* "$usr"/share/man/man1/qxenc.1* \
             "$usr"/share/man/man3/qx1.3*; do

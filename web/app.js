@@ -70,6 +70,15 @@ function row(index) {
   name.textContent = current.names[index];
   name.title = current.names[index];
   const problem = current.problems.get(index);
+  const unreadable = current.unreadable && current.unreadable.get(index);
+  if (unreadable) {
+    tr.className = unreadable;
+    const mark = document.createElement("span");
+    mark.className = "mark";
+    mark.textContent = unreadable;
+    mark.title = unreadable === "lost" ? "behind the damage: it cannot be reached" : "its data are damaged";
+    name.append(" ", mark);
+  }
   if (problem) {
     tr.className = "unsafe";
     const mark = document.createElement("span");
@@ -178,9 +187,20 @@ worker.onmessage = (event) => {
     case "tested":
       $("progress").hidden = true;
       if (answer.ok) {
-        sayStatus(current.count === 1 ? "The one file decodes without error." : `All ${plural(current.count, "file", "files")} decode without error.`);
+        // The format has no checksum: decoding without error is all a check can say.
+        sayStatus(
+          (current.count === 1 ? "The one file decodes without error." : `All ${plural(current.count, "file", "files")} decode without error.`) +
+            " (The format carries no checksum: only a manifest of SHA-256 values proves the bytes.)",
+        );
       } else {
-        sayStatus(`This archive is damaged: ${answer.message}. Files before the damage can still be downloaded.`, true);
+        current.unreadable = new Map(answer.unreadable);
+        delete $("entries").dataset.first;
+        renderRows();
+        sayStatus(
+          `This archive is damaged: ${answer.message}. ${plural(answer.unreadable.length, "file cannot", "files cannot")} be read (marked below); ` +
+            `the ${plural(current.count - answer.unreadable.length, "other", "others")} can still be downloaded, one by one or with "Download all".`,
+          true,
+        );
       }
       document.body.dataset.state = answer.ok ? "ok" : "damaged";
       break;
@@ -209,7 +229,11 @@ worker.onmessage = (event) => {
         ? ` ${plural(answer.renamed.length, "name occurs", "names occur")} more than once; later copies are saved as ` +
           answer.renamed.map(([from, to]) => `"${to}"`).join(", ") + "."
         : "";
-      say(`Saved ${request.name}.${renamed}`);
+      const left = answer.left.length
+        ? ` ${plural(answer.left.length, "file", "files")} could not be decoded and ${answer.left.length === 1 ? "is" : "are"} not in it: ` +
+          answer.left.map((name) => `"${name}"`).join(", ") + "."
+        : "";
+      say(`Saved ${request.name}.${renamed}${left}`, answer.left.length > 0);
       break;
     }
     case "zip-refused":

@@ -5,6 +5,8 @@ importScripts("qx1.js", "fflate.js");
 const QX1_E_PASSWORD_NEEDED = -3;
 const QX1_E_WRONG_PASSWORD = -4;
 const QX1_ENTRY_UNSAFE = 2;
+const QX1_E_DAMAGED = -5;
+const QX1_E_LOST = -15;
 
 let qx = null;        // the module
 let archive = 0;      // the open qx1_archive*
@@ -92,7 +94,15 @@ function open(buffer, password) {
   // Decode everything once, so that damage is found and told at once.
   qx._qx1web_watch(archive);
   const tested = qx._qx1_test(archive);
-  postMessage({ type: "tested", ok: tested === 0, message: tested === 0 ? "" : text(tested) });
+  // After damage: which entries cannot be read (damaged, or lost behind it).
+  const unreadable = [];
+  if (tested !== 0) {
+    for (let i = 0; i < count; ++i) {
+      const state = qx._qx1_entry_state(archive, i);
+      if (state === QX1_E_DAMAGED || state === QX1_E_LOST) unreadable.push([i, state === QX1_E_LOST ? "lost" : "damaged"]);
+    }
+  }
+  postMessage({ type: "tested", ok: tested === 0, message: tested === 0 ? "" : text(tested), unreadable });
 }
 
 // The bytes of entry index, copied once out of the library's decoded block.
@@ -163,6 +173,7 @@ function zipAll(id) {
   }
   const { result, renamed } = zipNames(names);
   let failure = null;
+  const left = []; // entries that cannot be decoded: left out, and named
   const zip = new fflate.Zip((error, chunk, final) => {
     if (error) {
       failure = error;
@@ -171,6 +182,11 @@ function zipAll(id) {
     postMessage({ type: "zip-piece", id, chunk, final }, [chunk.buffer]);
   });
   for (let i = 0; i < count && !failure; ++i) {
+    const state = qx._qx1_entry_state(archive, i);
+    if (state === QX1_E_DAMAGED || state === QX1_E_LOST) {
+      left.push(names[i]);
+      continue;
+    }
     const file = new fflate.ZipDeflate(result[i], { level: 6 });
     const seconds = qx._qx1web_mtime(archive, i);
     const time = new Date(seconds * 1000);
@@ -192,7 +208,7 @@ function zipAll(id) {
     return;
   }
   zip.end();
-  postMessage({ type: "zip-done", id, renamed });
+  postMessage({ type: "zip-done", id, renamed, left });
 }
 
 onmessage = async (event) => {

@@ -11,6 +11,7 @@
 #include "platform/MaskedEntry.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/SystemError.h"
 #include "platform/Terminal.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
@@ -102,7 +103,10 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
             return Failure(console, program, "standard output cannot be written");
         }
     } else if (!WriteFileAtomically(options.archive, archive, options.sfxProgram.has_value())) {
-        return Failure(console, program, options.archive + " cannot be written; nothing written");
+        const std::string reason = platform::SystemErrorText();
+        return Failure(console, program,
+                       options.archive + " cannot be written" + (reason.empty() ? "" : " (" + reason + ")") +
+                           "; nothing written");
     }
     if (!options.quiet && options.archive != "-") {
         console.WriteError(options.archive + ": " + FormatThousands(fileCount) + " files, " +

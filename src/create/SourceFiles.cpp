@@ -8,6 +8,7 @@
 #include "archive/StoredName.h"
 #include "create/ArchiveFile.h"
 #include "platform/Files.h"
+#include "platform/SystemError.h"
 #include "util/LeadByte.h"
 #include "util/PathSeparator.h"
 
@@ -43,6 +44,12 @@ bool SameFile(const platform::FileStatus& status, const platform::FileStatus* ot
     return other && other->inode != 0 && status.device == other->device && status.inode == other->inode;
 }
 
+// The system's own words for the failure just met, as " (words)".
+std::string SystemReason() {
+    const std::string reason = platform::SystemErrorText();
+    return reason.empty() ? "" : " (" + reason + ")";
+}
+
 class Collector {
 public:
     Collector(std::vector<ArchiveEntry>& entries, std::string& error, std::vector<std::string>& warnings,
@@ -70,7 +77,7 @@ public:
         // A file named twice, or inside a folder named too, is stored once.
         if (!stored_.insert(entry.name).second) return true;
         platform::FileStatus before, after;
-        if (!platform::IdentifyFile(path, before)) return Fail(path, "cannot be read");
+        if (!platform::IdentifyFile(path, before)) return Fail(path, "cannot be read" + SystemReason());
         // A file reached again under another name (a link) is stored once.
         if (before.inode != 0) {
             const auto [first, added] = identities_.try_emplace({before.device, before.inode}, path);
@@ -84,7 +91,7 @@ public:
             return Fail(path, "has a modification time outside the archive's 32-bit range (1901-2038)");
         }
         entry.time = static_cast<int32_t>(status.modified);
-        if (!ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read");
+        if (!ReadWholeFile(path, entry.data)) return Fail(path, "cannot be read" + SystemReason());
         // A rewrite of the same size shows in the file's times.
         if (!platform::IdentifyFile(path, after) || entry.data.size() != static_cast<size_t>(status.size) ||
             after.size != before.size || after.modifiedNs != before.modifiedNs || after.changedNs != before.changedNs ||
@@ -103,7 +110,7 @@ private:
             }
         }
         std::vector<std::string> names, refused;
-        if (!platform::ListDirectory(path, names, refused)) return Fail(path, "cannot be listed");
+        if (!platform::ListDirectory(path, names, refused)) return Fail(path, "cannot be listed" + SystemReason());
         const std::string prefix = path.back() == PathSeparator ? path : path + PathSeparator;
         if (!refused.empty()) {
             return Fail(prefix + refused.front(), "has a character with no Shift-JIS form (shown as ?), which archives store");

@@ -121,6 +121,39 @@ TEST_F(QxProgram, ExtractsBySelectionIntoTheFolder) {
     EXPECT_NE(none.errors.find("no entry matches nothing*"), std::string::npos);
 }
 
+// Patterns, folders (also with a trailing "/"), --exclude and standard
+// input, alike in list, extract and cat.
+TEST_F(QxProgram, SelectionWorksAlikeInEveryCommand) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string output;
+    };
+    const std::string notes = "docs/notes.txt\n";
+    const std::vector<Case> cases = {
+        {{"list", "-1", kSample}, "readme.txt\ndocs/notes.txt\n表計算/ソフト一覧.txt\n"},
+        {{"list", "-1", kSample, "docs/"}, notes},
+        {{"list", "-1", kSample, "**/*.txt", "--exclude=表計算"}, notes},
+        {{"list", "-1", kSample, "--exclude", "*.txt", "--exclude=表計算/"}, notes},
+        {{"list", "-1", "-", "docs"}, notes},
+        {{"cat", kSample, "doc?/", "--exclude=readme.txt"}, "Quexel archives keep"},
+    };
+    const std::vector<uint8_t> sample = test::ReadBytes(kSample);
+    for (const Case& c : cases) {
+        const test::ProgramResult r =
+            test::RunProgram(kQx, c.args, dir.Path(), std::string(sample.begin(), sample.end()));
+        EXPECT_EQ(r.status, 0) << c.args[2] << r.errors;
+        EXPECT_EQ(r.output.substr(0, c.output.size()), c.output) << c.args[2];
+    }
+    const test::ProgramResult none = Qx({"list", "-1", kSample, "nothing*"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.errors.find("no entry matches nothing*"), std::string::npos);
+    EXPECT_EQ(Qx({"x", kSample, "-o", "out", "-q", "--exclude=**/*.txt", "表計算/"}).status, 0);
+    EXPECT_FALSE(Exists("out"));
+    EXPECT_EQ(Qx({"x", kSample, "-o", "out", "-q", "--exclude=readme.txt"}).status, 0);
+    EXPECT_TRUE(Exists("out/docs/notes.txt"));
+    EXPECT_FALSE(Exists("out/readme.txt"));
+}
+
 TEST_F(QxProgram, OverwritePoliciesWithoutATerminal) {
     Make("a.qx1", {{"f.txt", 900000000, test::Bytes("archived")}});
     test::WriteBytes(dir.Path() / "f.txt", test::Bytes("mine"));
