@@ -61,16 +61,7 @@ bool ReplacingFile::Open(const std::string& target, bool executable) {
 }
 
 bool ReplacingFile::Write(const void* data, size_t size) {
-    if (state_->direct < 0) return state_->file.Write(data, size);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(state_->direct, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return state_->direct < 0 ? state_->file.Write(data, size) : WriteAll(state_->direct, data, size);
 }
 
 bool ReplacingFile::Commit() {

@@ -32,10 +32,10 @@ bool TemporaryFile::Create(int folder, uint64_t& seed, mode_t mode) {
     return false;
 }
 
-bool TemporaryFile::Write(const void* data, size_t size) {
+bool WriteAll(int fd, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
-        const ssize_t n = write(fd_, bytes, size);
+        const ssize_t n = write(fd, bytes, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         bytes += n;
@@ -43,6 +43,8 @@ bool TemporaryFile::Write(const void* data, size_t size) {
     }
     return true;
 }
+
+bool TemporaryFile::Write(const void* data, size_t size) { return WriteAll(fd_, data, size); }
 
 bool TemporaryFile::Close() {
     const int fd = fd_;

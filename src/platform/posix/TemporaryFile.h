@@ -8,6 +8,10 @@
 
 namespace platform {
 
+// Writes all of data to fd, going on after interruptions; false when the
+// system takes no more.
+bool WriteAll(int fd, const void* data, size_t size);
+
 // A new file under a temporary name of its own in a folder, written whole
 // and then moved onto its target, or removed: the one way this program
 // writes a file that replaces or joins others (extracted files, archives,

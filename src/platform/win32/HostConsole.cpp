@@ -16,32 +16,27 @@ bool IsConsole(DWORD which) {
 
 }  // namespace
 
-void HostConsole::Write(std::string_view text) {
-    if (IsConsole(STD_OUTPUT_HANDLE)) {
-        // The wide console API shows the text whatever the console's code page.
-        std::fflush(stdout);
-        std::wstring wide;
-        if (!WideFromCp932(std::string(text), wide)) {
-            for (char c : text) wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
-        }
-        DWORD written = 0;
-        WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+// CP932 text to the console of handle through the wide console API, which
+// shows it whatever the console's code page; false when handle is no console.
+static bool WriteToConsole(DWORD handle, std::string_view text) {
+    if (!IsConsole(handle)) return false;
+    std::wstring wide;
+    if (!WideFromCp932(std::string(text), wide)) {
+        for (char c : text) wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
     }
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    DWORD written = 0;
+    WriteConsoleW(GetStdHandle(handle), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return true;
+}
+
+void HostConsole::Write(std::string_view text) {
+    if (IsConsole(STD_OUTPUT_HANDLE)) std::fflush(stdout);
+    if (!WriteToConsole(STD_OUTPUT_HANDLE, text)) std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
 void HostConsole::WriteError(std::string_view text) {
     std::fflush(stdout);
-    if (IsConsole(STD_ERROR_HANDLE)) {
-        std::wstring wide;
-        if (!WideFromCp932(std::string(text), wide)) {
-            for (char c : text) wide += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
-        }
-        DWORD written = 0;
-        WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
-    }
+    if (WriteToConsole(STD_ERROR_HANDLE, text)) return;
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
