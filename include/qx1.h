@@ -82,6 +82,22 @@ int qx1_open_file(const char *path, const char *password, qx1_archive **out);
    unchanged until qx1_close. */
 int qx1_open_memory(const void *data, size_t size, const char *password, qx1_archive **out);
 
+/*
+ * An archive's bytes given by the caller: read_at fills up to size bytes at
+ * offset into buffer and returns how many it gave (0 past the end), or -1
+ * when reading failed; total is the number of bytes (a self-extracting
+ * archive is found through its last four). read_at is called during
+ * qx1_open_source and later reads, until qx1_close; a failure of read_at
+ * makes the call that needed it return QX1_E_OPEN.
+ */
+typedef struct qx1_source {
+    int64_t (*read_at)(void *user, uint64_t offset, void *buffer, size_t size);
+    void *user;
+    uint64_t total;
+} qx1_source;
+/* As qx1_open_file, over the bytes that source gives. */
+int qx1_open_source(const qx1_source *source, const char *password, qx1_archive **out);
+
 size_t qx1_entry_count(const qx1_archive *a);
 /*
  * Makes the list of entries (about 60 bytes an entry, and the names). It is

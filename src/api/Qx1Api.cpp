@@ -9,6 +9,7 @@
 #include "api/ReadResult.h"
 #include "archive/FileInputStream.h"
 #include "archive/MemoryInputStream.h"
+#include "archive/SourceInputStream.h"
 #include "platform/Encoding.h"
 #include "platform/OutputTree.h"
 #include "qx1.h"
@@ -20,6 +21,12 @@ struct qx1_archive {
 };
 
 namespace {
+
+// A source that failed to give its bytes makes any result an open failure:
+// what was read before it is no archive's.
+int Checked(const qx1_archive* a, int result) {
+    return result != QX1_OK && a->reader.SourceFailed() ? QX1_E_OPEN : result;
+}
 
 template <typename Action>
 int Guarded(Action action) {
@@ -43,7 +50,7 @@ int OpenStream(std::unique_ptr<ArchiveStream> stream, const char* password, qx1_
             if (!platform::Cp932FromUtf8(password, cp932)) return std::nullopt;
             return cp932;
         };
-        const int result = FromReadFault(archive->reader.Open(std::move(stream), given));
+        const int result = Checked(archive.get(), FromReadFault(archive->reader.Open(std::move(stream), given)));
         if (result == QX1_OK) *out = archive.release();
         return result;
     });
@@ -79,6 +86,16 @@ int qx1_open_memory(const void* data, size_t size, const char* password, qx1_arc
     });
 }
 
+int qx1_open_source(const qx1_source* source, const char* password, qx1_archive** out) {
+    if (!out) return QX1_E_ARGUMENT;
+    *out = nullptr;
+    if (!source || !source->read_at) return QX1_E_ARGUMENT;
+    return Guarded([&] {
+        auto stream = std::make_unique<SourceInputStream>(source->read_at, source->user, source->total);
+        return OpenStream(std::move(stream), password, out);
+    });
+}
+
 size_t qx1_entry_count(const qx1_archive* a) { return a ? a->reader.Count() : 0; }
 
 int qx1_list(qx1_archive* a) {
@@ -110,7 +127,7 @@ int qx1_entry_data(qx1_archive* a, size_t index, const void** data, size_t* size
     return Guarded([&] {
         const unsigned char* bytes = nullptr;
         if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
-        const int result = FromReadFault(a->reader.EntryData(index, bytes, *size));
+        const int result = Checked(a, FromReadFault(a->reader.EntryData(index, bytes, *size)));
         *data = bytes;
         return result;
     });
@@ -124,7 +141,9 @@ int qx1_read_entry(qx1_archive* a, size_t index, int (*sink)(void* user, const v
         if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
         const unsigned char* data = nullptr;
         size_t size = 0;
-        if (const int result = FromReadFault(a->reader.EntryData(index, data, size)); result != QX1_OK) return result;
+        if (const int result = Checked(a, FromReadFault(a->reader.EntryData(index, data, size))); result != QX1_OK) {
+            return result;
+        }
         // Pieces of a bounded size, so that a sink may stream them on.
         constexpr size_t kPiece = size_t{1} << 20;
         for (size_t done = 0; done < size; done += kPiece) {
@@ -156,7 +175,7 @@ int qx1_entry_state(qx1_archive* a, size_t index) {
 
 int qx1_test(qx1_archive* a) {
     if (!a) return QX1_E_ARGUMENT;
-    return Guarded([&] { return FromReadFault(a->reader.Test()); });
+    return Guarded([&] { return Checked(a, FromReadFault(a->reader.Test())); });
 }
 
 void qx1_set_progress(qx1_archive* a, int (*progress)(void* user, uint64_t done, uint64_t total), void* user) {
@@ -174,7 +193,7 @@ int qx1_extract_entry(qx1_archive* a, size_t index, const char* dir, const char*
         if (index >= a->reader.Count()) return QX1_E_NO_ENTRY;
         if (!dir) return QX1_E_ARGUMENT;
         if (const int listed = a->list.Make(a->reader); listed != QX1_OK) return listed;
-        return ExtractEntryFile(a->reader, a->list[index], index, dir, path, flags);
+        return Checked(a, ExtractEntryFile(a->reader, a->list[index], index, dir, path, flags));
     });
 }
 

@@ -26,6 +26,9 @@ public:
     // cannot be reached.
     virtual bool Seek(int64_t offset, int origin) = 0;
     virtual int64_t Tell() = 0;
+    // True once reading failed for a reason of the source's own (not the
+    // end of the data): what came before it is not to be judged.
+    virtual bool Failed() const { return false; }
 
     unsigned char key[4] = {0, 0, 0, 0};  // most significant byte first
 };

@@ -46,6 +46,8 @@ public:
     BlockState StateOf(size_t b) const;
 
     void SetProgress(Progress function) { progress = std::move(function); }
+    // True once the archive's source failed to give its bytes.
+    bool SourceFailed() const { return stream && stream->Failed(); }
 
 private:
     static constexpr size_t kNone = SIZE_MAX;

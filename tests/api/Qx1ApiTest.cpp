@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -156,6 +158,46 @@ TEST(Qx1Api, ReverseOrderDecodesEachBlockAtMostTwice) {
     // Block k's start is also the end of block k-1: at most two decodes each.
     for (uint64_t k = 0; k < 4; ++k) EXPECT_LE(starts[k * 3000], 4) << k;
     EXPECT_EQ(starts[0], 2);
+}
+
+// A caller's byte source reads as memory does; a source that fails at any
+// read, at opening or later, gives QX1_E_OPEN and nothing else happens.
+TEST(Qx1Api, ByteSourceReadsAsMemoryAndItsFailureIsAnOpenError) {
+    struct Source {
+        std::vector<uint8_t> bytes;
+        int readsLeft = 1 << 30;  // the read that fails
+        static int64_t ReadAt(void* user, uint64_t offset, void* buffer, size_t size) {
+            auto* self = static_cast<Source*>(user);
+            if (self->readsLeft-- <= 0) return -1;
+            const size_t n = offset < self->bytes.size() ? std::min(size, self->bytes.size() - static_cast<size_t>(offset)) : 0;
+            std::memcpy(buffer, self->bytes.data() + offset, n);
+            return static_cast<int64_t>(n);
+        }
+    };
+    // A self-extracting file: the header is found through the trailer.
+    Source good{AppendToProgram(std::vector<uint8_t>(777, 'P'), Build(FourBlocks()))};
+    qx1_source source{Source::ReadAt, &good, good.bytes.size()};
+    qx1_archive* archive = nullptr;
+    ASSERT_EQ(qx1_open_source(&source, nullptr, &archive), QX1_OK);
+    std::vector<uint8_t> data;
+    for (size_t i = 4; i-- > 0;) {
+        ASSERT_EQ(test::ReadEntry(archive, i, data), QX1_OK);
+        EXPECT_EQ(data, FourBlocks()[i].data);
+    }
+    qx1_close(archive);
+    int failures = 0;
+    for (int failAt = 0; failAt < 12; ++failAt) {
+        Source failing{good.bytes, failAt};
+        qx1_source broken{Source::ReadAt, &failing, failing.bytes.size()};
+        archive = nullptr;
+        const int opened = qx1_open_source(&broken, nullptr, &archive);
+        const int tested = opened == QX1_OK ? qx1_test(archive) : opened;
+        EXPECT_TRUE(tested == QX1_OK || tested == QX1_E_OPEN) << failAt << " " << tested;
+        failures += tested == QX1_E_OPEN;
+        qx1_close(archive);
+    }
+    EXPECT_GT(failures, 5);
+    EXPECT_EQ(qx1_open_source(nullptr, nullptr, &archive), QX1_E_ARGUMENT);
 }
 
 TEST(Qx1Api, SinkAndProgressCanStop) {
