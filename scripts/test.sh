@@ -13,7 +13,10 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 [ -f /usr/include/archive.h ] || need+=(libarchive-dev)
 [ -x /usr/bin/python3 ] || need+=(python3)
-[ -f /usr/lib/python3/dist-packages/jsonschema/__init__.py ] || need+=(python3-jsonschema)
+for package in python3-jsonschema python3-build python3-setuptools python3-wheel python3-venv python3-dask \
+               python3-distributed parallel; do
+  dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
+done
 command -v pkg-config >/dev/null || need+=(pkg-config)
 command -v groff >/dev/null || need+=(groff-base)
 command -v man >/dev/null || need+=(man-db)
@@ -66,6 +69,8 @@ cmake --build build -j "$jobs"
 
 echo "== the Debian package, checked from its installed tree"
 scripts/check-package.sh build
+echo "== the Python wheel, installed into a fresh venv and tested there"
+scripts/check-wheel.sh build
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQX_BUILD_TESTS=ON -DQX_SANITIZE=ON

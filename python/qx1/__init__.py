@@ -11,8 +11,8 @@
 
 The format carries no checksum: test() tells which entries decode, not that
 their bytes are the ones once stored; compare SHA-256 values with a manifest
-for that. The library is found as libqx1.so.1, or where the environment
-variable QX1_LIBRARY points.
+for that. The library is the one a wheel carries beside the module, or the one the
+environment variable QX1_LIBRARY names, or the system's libqx1.so.1.
 """
 
 from __future__ import annotations
@@ -112,7 +112,11 @@ class _Source(ctypes.Structure):
 
 
 def _load():
-    candidates = [os.environ.get("QX1_LIBRARY"), "libqx1.so.1", ctypes.util.find_library("qx1")]
+    # The library that a wheel carries beside the module comes first, then
+    # the one QX1_LIBRARY names, then the system's.
+    bundled = os.path.join(os.path.dirname(os.path.abspath(__file__)), "libqx1.so.1")
+    candidates = [bundled if os.path.exists(bundled) else None, os.environ.get("QX1_LIBRARY"), "libqx1.so.1",
+                  ctypes.util.find_library("qx1")]
     failures = []
     for candidate in filter(None, candidates):
         try:
@@ -122,6 +126,7 @@ def _load():
             failures.append(str(failure))
     else:
         raise ImportError("libqx1 cannot be loaded: " + "; ".join(failures or ["not found"]))
+    library.path = candidate
     handle_out = ctypes.POINTER(ctypes.c_void_p)
     library.qx1_open_file.argtypes = [ctypes.c_char_p, ctypes.c_char_p, handle_out]
     library.qx1_open_memory.argtypes = [ctypes.c_void_p, ctypes.c_size_t, ctypes.c_char_p, handle_out]
@@ -148,6 +153,7 @@ def _load():
 
 _lib = _load()
 __version__ = _lib.qx1_version().decode()
+library_path: str = _lib.path  # the libqx1 in use
 
 
 def _check(code: int, subject: Optional[str] = None) -> int:

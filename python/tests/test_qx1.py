@@ -16,7 +16,9 @@ import unittest
 import zipfile
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(SOURCE / "python"))
+# The module of the source tree, unless the one installed (from the wheel) is under test.
+if not os.environ.get("QX1_INSTALLED"):
+    sys.path.insert(0, str(SOURCE / "python"))
 
 import qx1  # noqa: E402
 
