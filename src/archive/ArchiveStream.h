@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "codec/InputStream.h"
 
@@ -31,4 +32,16 @@ public:
     virtual bool Failed() const { return false; }
 
     unsigned char key[4] = {0, 0, 0, 0};  // most significant byte first
+
+protected:
+    // Moves position (within 0 .. size) as Seek asks; false for a place
+    // outside, which leaves it unchanged.
+    static bool SeekWithin(uint64_t& position, uint64_t size, int64_t offset, int origin) {
+        const int64_t base = origin == SEEK_SET   ? 0
+                             : origin == SEEK_END ? static_cast<int64_t>(size)
+                                                  : static_cast<int64_t>(position);
+        if (offset < -base || base + offset > static_cast<int64_t>(size)) return false;
+        position = static_cast<uint64_t>(base + offset);
+        return true;
+    }
 };

@@ -27,12 +27,7 @@ public:
         pos_ += static_cast<uint64_t>(n);
         return static_cast<size_t>(n);
     }
-    bool Seek(int64_t offset, int origin) override {
-        const int64_t base = origin == SEEK_SET ? 0 : origin == SEEK_END ? static_cast<int64_t>(size_) : static_cast<int64_t>(pos_);
-        if (offset < -base || base + offset > static_cast<int64_t>(size_)) return false;
-        pos_ = static_cast<uint64_t>(base + offset);
-        return true;
-    }
+    bool Seek(int64_t offset, int origin) override { return SeekWithin(pos_, size_, offset, origin); }
     int64_t Tell() override { return static_cast<int64_t>(pos_); }
     bool Failed() const override { return failed_; }
 
