@@ -6,6 +6,8 @@
 #include <clocale>
 #include <memory>
 
+#include "qx/QxArchive.h"
+
 namespace {
 
 struct ArchiveFree {
@@ -100,8 +102,7 @@ int ConvertArchive(qx1_archive* source, ConvertFormat format, const Writer& writ
         // Decoded first: an entry that cannot be decoded leaves no header.
         const void* data = nullptr;
         size_t size = 0;
-        int result = qx1_entry_data(source, i, &data, &size);
-        if (result == QX1_E_DAMAGED && qx1_entry_state(source, i) == QX1_E_LOST) result = QX1_E_LOST;
+        const int result = EntryFailure(source, i, qx1_entry_data(source, i, &data, &size));
         if (result != QX1_OK) {
             if (options.partial) {
                 options.left.push_back({i, result});

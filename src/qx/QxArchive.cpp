@@ -3,9 +3,21 @@
 #include "platform/Files.h"
 #include "platform/SystemError.h"
 #include "platform/OutputTree.h"
+#include "platform/Sha256.h"
 #include "platform/Terminal.h"
 #include "platform/FileHolder.h"
 #include "util/ShownText.h"
+
+int EntrySha256(qx1_archive* archive, size_t index, std::string& sha256) {
+    platform::Sha256 hash;
+    const auto update = [](void* user, const void* data, size_t size) {
+        static_cast<platform::Sha256*>(user)->Update(data, size);
+        return 0;
+    };
+    const int result = EntryFailure(archive, index, qx1_read_entry(archive, index, update, &hash));
+    sha256 = result == QX1_OK ? hash.HexDigest() : std::string();
+    return result;
+}
 
 void QxError(const std::string& text) { platform::WriteTextError("qx: " + ShownText(text) + "\n"); }
 

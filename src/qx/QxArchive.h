@@ -15,6 +15,16 @@ void QxError(const std::string& text);
 // The options every subcommand that reads an archive takes.
 #define QX_PASSWORD_OPTIONS {"password", 'p', true}, {"password-file", 0, true}
 
+// A failed read of entry index told exactly: QX1_E_LOST when the entry
+// lies behind the damage rather than in the damaged block.
+inline int EntryFailure(qx1_archive* archive, size_t index, int result) {
+    return result == QX1_E_DAMAGED && qx1_entry_state(archive, index) == QX1_E_LOST ? QX1_E_LOST : result;
+}
+
+// The SHA-256 of entry index as hex in sha256; a QX1_ code (EntryFailure's
+// when it cannot be decoded).
+int EntrySha256(qx1_archive* archive, size_t index, std::string& sha256);
+
 // Owns an open archive.
 struct ArchiveCloser {
     void operator()(qx1_archive* archive) const { qx1_close(archive); }

@@ -34,7 +34,7 @@ int RunCat(const std::vector<std::string>& args) {
     const ArchiveHandle archive = passwords.Open(path, error, true);
     if (!archive) return 2;
     const std::vector<std::string> names(arguments.operands.begin() + 1, arguments.operands.end());
-    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
+    const std::vector<std::string> excludes = arguments.Values("exclude");
     Selection selection(names, excludes);
     std::vector<bool> named(names.size(), false);
     int status = 0;

@@ -74,7 +74,7 @@ int RunConvert(const std::vector<std::string>& args) {
     };
     ConvertOptions options;
     options.partial = arguments.Has("partial");
-    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
+    const std::vector<std::string> excludes = arguments.Values("exclude");
     Selection selection({}, excludes);
     options.take = [&selection](const qx1_entry& entry) { return selection.Takes(entry.name); };
     if (ConvertArchive(archive.get(), format, write, error, options) != QX1_OK) {

@@ -104,7 +104,7 @@ int RunExtract(const std::vector<std::string>& args) {
     }
     const size_t count = qx1_entry_count(archive.get());
     const std::vector<std::string> patterns(arguments.operands.begin() + 1, arguments.operands.end());
-    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
+    const std::vector<std::string> excludes = arguments.Values("exclude");
     Selection selection(patterns, excludes);
 
     // Every entry's status, in the archive's order, for the JSON document.
@@ -181,7 +181,7 @@ int RunExtract(const std::vector<std::string>& args) {
                 result = qx1_extract_entry(archive.get(), i, folder.c_str(), target.c_str(), flags | QX1_REPLACE);
             }
         }
-        if (result == QX1_E_DAMAGED && qx1_entry_state(archive.get(), i) == QX1_E_LOST) result = QX1_E_LOST;
+        result = EntryFailure(archive.get(), i, result);
         if (result == QX1_OK) {
             ++counts.files;
             counts.bytes += entry.size;

@@ -8,7 +8,6 @@
 #include "qx/QxCommands.h"
 #include "qx/QxJson.h"
 #include "qx/Selection.h"
-#include "platform/Sha256.h"
 #include "platform/Terminal.h"
 #include "util/IsoTime.h"
 #include "util/ShownText.h"
@@ -39,22 +38,13 @@ std::string Hex(const unsigned char* bytes, size_t size) {
     return hex;
 }
 
-int HashSink(void* hash, const void* data, size_t size) {
-    static_cast<platform::Sha256*>(hash)->Update(data, size);
-    return 0;
-}
-
 // The SHA-256 of entry index, or empty (reported, and why in result) when it
 // cannot be decoded: its block is damaged, or it lies behind the damage.
 std::string EntryHash(qx1_archive* archive, size_t index, const std::string& path, int& result) {
-    platform::Sha256 hash;
-    result = qx1_read_entry(archive, index, HashSink, &hash);
-    if (result == QX1_E_DAMAGED && qx1_entry_state(archive, index) == QX1_E_LOST) result = QX1_E_LOST;
-    if (result != QX1_OK) {
-        QxError(path + ": " + qx1_entry_at(archive, index)->name + ": " + qx1_strerror(result));
-        return {};
-    }
-    return hash.HexDigest();
+    std::string hash;
+    result = EntrySha256(archive, index, hash);
+    if (result != QX1_OK) QxError(path + ": " + qx1_entry_at(archive, index)->name + ": " + qx1_strerror(result));
+    return hash;
 }
 
 // An operand names an archive when it ends as archives do, names a file
@@ -91,7 +81,7 @@ int RunList(const std::vector<std::string>& args) {
     for (const std::string& operand : arguments.operands) {
         (IsArchiveOperand(operand) || archives.empty() ? archives : patterns).push_back(operand);
     }
-    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
+    const std::vector<std::string> excludes = arguments.Values("exclude");
     PasswordSource passwords;
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("list", error);

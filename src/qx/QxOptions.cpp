@@ -6,6 +6,11 @@ std::optional<std::string> ParsedArguments::Value(const std::string& name) const
     return found->second.back();
 }
 
+std::vector<std::string> ParsedArguments::Values(const std::string& name) const {
+    const auto found = options.find(name);
+    return found == options.end() ? std::vector<std::string>{} : found->second;
+}
+
 ParsedArguments ParseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
     ParsedArguments parsed;
     bool optionsEnded = false;

@@ -22,6 +22,8 @@ struct ParsedArguments {
     bool Has(const std::string& name) const { return options.count(name) != 0; }
     // The last value given for name.
     std::optional<std::string> Value(const std::string& name) const;
+    // Every value given for name, in order; none when it was not given.
+    std::vector<std::string> Values(const std::string& name) const;
 };
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);

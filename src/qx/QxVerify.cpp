@@ -5,7 +5,6 @@
 #include <map>
 #include <sstream>
 
-#include "platform/Sha256.h"
 #include "platform/Terminal.h"
 #include "qx/QxArchive.h"
 #include "qx/QxCommands.h"
@@ -85,11 +84,6 @@ bool ReadManifest(const std::string& text, const std::string& archive, Manifest&
     return true;
 }
 
-int HashSink(void* hash, const void* data, size_t size) {
-    static_cast<platform::Sha256*>(hash)->Update(data, size);
-    return 0;
-}
-
 }  // namespace
 
 int RunVerify(const std::vector<std::string>& args) {
@@ -106,7 +100,7 @@ int RunVerify(const std::vector<std::string>& args) {
     std::ifstream file(manifestPath, std::ios::binary);
     if (!file) return UsageError("verify", "the manifest " + manifestPath + " cannot be read");
     const std::string manifestText((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const auto excludes = arguments.options.count("exclude") ? arguments.options.at("exclude") : std::vector<std::string>{};
+    const std::vector<std::string> excludes = arguments.Values("exclude");
     PasswordSource passwords;
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("verify", error);
@@ -149,18 +143,16 @@ int RunVerify(const std::vector<std::string>& args) {
                     unseen.erase(name);
                     continue;
                 }
-                platform::Sha256 hash;
-                int result = qx1_read_entry(archive.get(), i, HashSink, &hash);
-                if (result == QX1_E_DAMAGED && qx1_entry_state(archive.get(), i) == QX1_E_LOST) result = QX1_E_LOST;
+                std::string actual;
+                const int result = EntrySha256(archive.get(), i, actual);
                 const auto listed = manifest.find(name);
                 const std::string expected = listed == manifest.end() ? "" : listed->second;
                 unseen.erase(name);
                 if (result != QX1_OK) {
                     report(name, result == QX1_E_LOST ? "lost" : "damaged", expected, "");
                 } else if (listed == manifest.end()) {
-                    report(name, "unlisted", "", hash.HexDigest());
+                    report(name, "unlisted", "", actual);
                 } else {
-                    const std::string actual = hash.HexDigest();
                     report(name, actual == expected ? "matches" : "differs", expected, actual);
                 }
             }
