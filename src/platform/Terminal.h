@@ -29,6 +29,11 @@ bool FlushStandardOutput();
 
 // True when the UTF-8 path names a file (or a link to one) that exists.
 bool IsExistingFile(const std::string& path);
+// The files that an archive operand names. On Windows, where the shell
+// leaves wildcards to the program, a last part with * or ? gives the
+// matching files in name order; elsewhere, and when nothing matches, the
+// operand itself.
+std::vector<std::string> ExpandFileOperand(const std::string& operand);
 
 bool StandardErrorIsTerminal();
 bool StandardInputIsTerminal();

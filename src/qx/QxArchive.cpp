@@ -8,6 +8,21 @@
 #include "platform/FileHolder.h"
 #include "util/ShownText.h"
 
+std::vector<std::string> ExpandArchives(const std::vector<std::string>& operands) {
+    std::vector<std::string> archives;
+    for (const std::string& operand : operands) {
+        for (std::string& path : platform::ExpandFileOperand(operand)) archives.push_back(std::move(path));
+    }
+    return archives;
+}
+
+bool OneArchive(const std::string& operand, std::string& path) {
+    const std::vector<std::string> matches = platform::ExpandFileOperand(operand);
+    if (matches.size() != 1) return false;
+    path = matches[0];
+    return true;
+}
+
 int EntrySha256(qx1_archive* archive, size_t index, std::string& sha256) {
     platform::Sha256 hash;
     const auto update = [](void* user, const void* data, size_t size) {

@@ -25,6 +25,12 @@ inline int EntryFailure(qx1_archive* archive, size_t index, int result) {
 // when it cannot be decoded).
 int EntrySha256(qx1_archive* archive, size_t index, std::string& sha256);
 
+// The archives that operands name: on Windows a wildcard in an operand is
+// expanded here, since the shell leaves it to the program.
+std::vector<std::string> ExpandArchives(const std::vector<std::string>& operands);
+// The one archive that operand names; false when its wildcard matches several.
+bool OneArchive(const std::string& operand, std::string& path);
+
 // Owns an open archive.
 struct ArchiveCloser {
     void operator()(qx1_archive* archive) const { qx1_close(archive); }

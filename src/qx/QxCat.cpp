@@ -30,7 +30,8 @@ int RunCat(const std::vector<std::string>& args) {
     PasswordSource passwords;
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("cat", error);
-    const std::string& path = arguments.operands[0];
+    std::string path;
+    if (!OneArchive(arguments.operands[0], path)) return UsageError("cat", arguments.operands[0] + " names more than one archive");
     const ArchiveHandle archive = passwords.Open(path, error, true);
     if (!archive) return 2;
     const std::vector<std::string> names(arguments.operands.begin() + 1, arguments.operands.end());

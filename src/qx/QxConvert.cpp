@@ -39,10 +39,6 @@ int RunConvert(const std::vector<std::string>& args) {
         platform::WriteTextOut(kConvertUsage);
         return 0;
     }
-#ifndef QX_HAVE_CONVERT
-    QxError("convert is not part of this build (the Windows programs leave it out); use qx extract");
-    return 1;
-#else
     if (!arguments.error.empty()) return UsageError("convert", arguments.error);
     if (arguments.operands.size() != 2) return UsageError("convert", "give an archive and an output file");
     const std::string& path = arguments.operands[0];
@@ -96,5 +92,4 @@ int RunConvert(const std::vector<std::string>& args) {
         return 2;
     }
     return 0;
-#endif
 }

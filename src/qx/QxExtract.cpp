@@ -88,7 +88,8 @@ int RunExtract(const std::vector<std::string>& args) {
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("extract", error);
 
-    const std::string& path = arguments.operands[0];
+    std::string path;
+    if (!OneArchive(arguments.operands[0], path)) return UsageError("extract", arguments.operands[0] + " names more than one archive");
     nlohmann::ordered_json document = JsonDocument(path);
     document["output"] = folder;
     const auto finish = [&](int status) {

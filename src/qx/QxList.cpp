@@ -79,7 +79,11 @@ int RunList(const std::vector<std::string>& args) {
     const bool namesOnly = arguments.Has("names");
     std::vector<std::string> archives, patterns;
     for (const std::string& operand : arguments.operands) {
-        (IsArchiveOperand(operand) || archives.empty() ? archives : patterns).push_back(operand);
+        if (IsArchiveOperand(operand) || archives.empty()) {
+            for (std::string& path : ExpandArchives({operand})) archives.push_back(std::move(path));
+        } else {
+            patterns.push_back(operand);
+        }
     }
     const std::vector<std::string> excludes = arguments.Values("exclude");
     PasswordSource passwords;

@@ -21,7 +21,9 @@ constexpr const char* kUsage =
     "  verify        check every entry's SHA-256 against a manifest (qx list --json --sha256)\n"
     "  cat           write the named entries' bytes to standard output\n"
     "  create (c)    make an archive (the same program as qxenc)\n"
+#ifdef QX_HAVE_CONVERT
     "  convert       write the entries into a tar or zip archive\n"
+#endif
     "\n"
     "Options may stand before or after the operands; -- ends them. Archives protected by a\n"
     "password take -p PASSWORD, --password-file=FILE or the variable QX_PASSWORD; without\n"
@@ -73,7 +75,9 @@ int RunQx(const std::vector<std::string>& args) {
     if (command == "extract" || command == "x") return RunExtract(rest);
     if (command == "test" || command == "t") return RunTest(rest);
     if (command == "cat") return RunCat(rest);
+#ifdef QX_HAVE_CONVERT
     if (command == "convert") return RunConvert(rest);
+#endif
     if (command == "verify") return RunVerify(rest);
     if (command == "create" || command == "c") return RunCreate(rest);
     platform::WriteTextError("qx: unknown command " + command + "\n" + kUsage);

@@ -63,7 +63,8 @@ int RunTest(const std::vector<std::string>& args) {
     std::string error;
     if (!passwords.Resolve(arguments, error)) return UsageError("test", error);
     size_t passed = 0;
-    for (const std::string& path : arguments.operands) {
+    const std::vector<std::string> archives = ExpandArchives(arguments.operands);
+    for (const std::string& path : archives) {
         std::string failure;
         const ArchiveHandle archive = passwords.Open(path, failure, json, false);
         int result = passwords.code;
@@ -104,10 +105,10 @@ int RunTest(const std::vector<std::string>& args) {
         }
         platform::FlushStandardOutput();
     }
-    const size_t failed = arguments.operands.size() - passed;
+    const size_t failed = archives.size() - passed;
     if (!json && !quiet) {
-        platform::WriteTextOut(std::to_string(arguments.operands.size()) + " archive" +
-                               (arguments.operands.size() == 1 ? "" : "s") + ": " + std::to_string(passed) +
+        platform::WriteTextOut(std::to_string(archives.size()) + " archive" +
+                               (archives.size() == 1 ? "" : "s") + ": " + std::to_string(passed) +
                                " decoded without error, " + std::to_string(failed) + " failed\n");
     }
     return platform::FlushStandardOutput() && failed == 0 ? 0 : 2;

@@ -106,8 +106,9 @@ int RunVerify(const std::vector<std::string>& args) {
     if (!passwords.Resolve(arguments, error)) return UsageError("verify", error);
 
     int status = 0;
-    for (size_t a = 1; a < arguments.operands.size(); ++a) {
-        const std::string& path = arguments.operands[a];
+    const std::vector<std::string> archives =
+        ExpandArchives(std::vector<std::string>(arguments.operands.begin() + 1, arguments.operands.end()));
+    for (const std::string& path : archives) {
         nlohmann::ordered_json document = JsonDocument(path);
         document["manifest"] = manifestPath;
         Manifest manifest;

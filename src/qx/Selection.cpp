@@ -1,11 +1,16 @@
 #include "qx/Selection.h"
 
+#include <algorithm>
+
 #include "util/Glob.h"
 
 namespace {
 
-std::vector<std::string> WithoutTrailingSlash(std::vector<std::string> patterns) {
+// A "\" is a folder separator, as in the archive's own names and on
+// Windows; a trailing "/" is dropped.
+std::vector<std::string> AsFolderPatterns(std::vector<std::string> patterns) {
     for (std::string& pattern : patterns) {
+        std::replace(pattern.begin(), pattern.end(), '\\', '/');
         while (pattern.size() > 1 && pattern.back() == '/') pattern.pop_back();
     }
     return patterns;
@@ -14,8 +19,8 @@ std::vector<std::string> WithoutTrailingSlash(std::vector<std::string> patterns)
 }  // namespace
 
 Selection::Selection(std::vector<std::string> patterns, std::vector<std::string> excludes)
-    : patterns_(WithoutTrailingSlash(std::move(patterns))),
-      excludes_(WithoutTrailingSlash(std::move(excludes))),
+    : patterns_(AsFolderPatterns(std::move(patterns))),
+      excludes_(AsFolderPatterns(std::move(excludes))),
       used_(patterns_.size(), false) {}
 
 bool Selection::Takes(const std::string& name) {

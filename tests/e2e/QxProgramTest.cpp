@@ -135,6 +135,7 @@ TEST_F(QxProgram, SelectionWorksAlikeInEveryCommand) {
         {{"list", "-1", kSample, "**/*.txt", "--exclude=表計算"}, notes},
         {{"list", "-1", kSample, "--exclude", "*.txt", "--exclude=表計算/"}, notes},
         {{"list", "-1", "-", "docs"}, notes},
+        {{"list", "-1", kSample, "docs\\notes.txt"}, notes},
         {{"cat", kSample, "doc?/", "--exclude=readme.txt"}, "Quexel archives keep"},
     };
     const std::vector<uint8_t> sample = test::ReadBytes(kSample);

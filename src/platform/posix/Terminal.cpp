@@ -40,6 +40,8 @@ bool IsExistingFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+std::vector<std::string> ExpandFileOperand(const std::string& operand) { return {operand}; }
+
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/Terminal.h"
@@ -80,6 +81,24 @@ bool FlushStandardOutput() { return std::fflush(stdout) == 0 && !std::ferror(std
 bool IsExistingFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> ExpandFileOperand(const std::string& operand) {
+    const size_t partStart = operand.find_last_of("\\/:") + 1;
+    if (operand.find_first_of("*?", partStart) == std::string::npos || IsExistingFile(operand)) return {operand};
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(WideFromUtf8(operand).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return {operand};
+    std::vector<std::string> files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back(operand.substr(0, partStart) + Utf8(found.cFileName));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    if (files.empty()) return {operand};
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 bool StandardErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
