@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Install rules and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The page of web/: the library compiled to WebAssembly with emscripten
 # (emcmake cmake -S . -B build-web), and the page's files beside it in
 # build-web/web/.

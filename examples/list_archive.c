@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Lists an archive through qx1.h and reads every entry. */
 #include <stdio.h>
 #include <qx1.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes opened from memory through the C API, every
 // entry listed and read in reverse order, then everything tested.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as an archive file, run through qxdec's job
 // in one of its modes, chosen by the input's size: test, extract into a
 // private folder, or extract and then compare with what was extracted. Build with clang (see the README):

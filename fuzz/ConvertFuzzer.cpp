@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes opened from memory and converted to each
 // format into memory. An archive with an unsafe name is refused before a
 // byte is written; otherwise every entry's name reaches the output as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the fuzz targets share: a bound on the work one input may ask for,

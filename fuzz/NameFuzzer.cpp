@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: any bytes as a stored name, normalised and escaped as
 // the decoder does. The host form never holds a control character, always
 // converts to UTF-8, and a name judged safe never leaves the folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the fuzzer's bytes as two files, compressed at a level
 // and with table options it picks, decoded through the C API and compared.
 #include <cstdint>

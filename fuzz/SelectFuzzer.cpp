@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: a pattern, a name and a folder count, as qx extract
 // selects and strips names. Selection must agree with matching the name
 // and each of its folders on their own; what stripping leaves is the end of

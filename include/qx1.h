@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * qx1.h - read .qx1 archives.
  *

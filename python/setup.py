@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The wheel carries libqx1.so.1 beside the module, so it is for one
 platform (and any Python 3): scripts/build-wheel.sh puts the library there
 before it builds."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Python wheel with the library of a build folder inside it:
 # scripts/build-wheel.sh BUILD gives BUILD/dist/qx1-VERSION-py3-none-PLATFORM.whl.
 # Debian's python3-build, python3-setuptools and python3-wheel; nothing is

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Fails when a source file includes a header of a layer that it may not use.
 
 The layers and what each may use are those of docs/architecture.md: a layer

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from a build folder, unpacks it into a staging
 # root and checks the installed tree, not the build tree: the programs, the
 # man pages, pkg-config and find_package against the installed library, the

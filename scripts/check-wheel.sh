@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the wheel of a build folder into a fresh venv and runs the
 # module's tests there, with no other libqx1 in sight: the module must load
 # the library it carries.

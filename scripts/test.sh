@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds everything and runs the whole test suite: the native build, the same
 # suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
 # cross builds. Installs what it needs with apt-get when it is missing.

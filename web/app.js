@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page: choose or drop an archive, list it, download its files. The
 // decoding runs in worker.js, so the page stays responsive; the listing
 // shows only the rows in view, so that an archive of a million entries

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the page: an archive chosen in the page until it is listed and
 // fully decoded (the page checks every entry after listing it). Prints the
 // median of five runs. Usage: node web/bench.mjs WEB_DIR ARCHIVE

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A static file server for the page on 127.0.0.1 and a headless Debian
 // chromium, for the page's tests and benchmark.
 import fs from "node:fs";

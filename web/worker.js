@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decodes archives off the page's thread with the library compiled to
 // WebAssembly (qx1.js and qx1.wasm), and streams the zip out with fflate.
 importScripts("qx1.js", "fflate.js");

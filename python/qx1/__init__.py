@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Read .qx1 (Quexel) archives through libqx1, as zipfile and tarfile read theirs.
 
     import qx1

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Describe a collection of .qx1 archives, on one machine or on a Dask cluster.
 
     python3 -m qx1.bulk MANIFEST -o OUT.jsonl [--workers N] [--scheduler ADDRESS] [--password-file FILE]

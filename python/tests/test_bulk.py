@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The bulk job over a few hundred archives (whole, protected, damaged,
 with hostile names): the same lines from the plain loop and from Dask with
 one and with two workers."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Every JSON document of qx, in its successes and failures, against its
 schema in docs/schema/, and what a preservation pipeline relies on: test
 says only what decoding says, verify catches changed bytes, a cut archive

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The preservation kit's format identification, read by a small matcher as
 DROID and Tika read it: every archive of the test data matches, and no
 foreign file does."""

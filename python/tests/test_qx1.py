@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The Python module over the built library, and qx convert read back by
 Python's own tar and zip readers. CTest passes QX1_LIBRARY, QX and QXENC."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The C functions of qx1.h over the reader. No exception leaves them: a
 // failed allocation anywhere becomes QX1_E_NO_MEMORY, anything else that
 // nobody expected QX1_E_INTERNAL.

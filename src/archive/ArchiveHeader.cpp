@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/ArchiveHeader.h"
 
 #include <cstring>

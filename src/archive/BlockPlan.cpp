@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/BlockPlan.h"
 
 std::vector<Block> CutBlocks(const int32_t* sizes, int32_t count, int32_t largestSize) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/FileInputStream.h"
 
 #include "platform/Files.h"

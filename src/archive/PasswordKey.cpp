@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/PasswordKey.h"
 
 PasswordKey DerivePasswordKey(std::string_view password) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/StoredName.h"
 
 #include <cctype>

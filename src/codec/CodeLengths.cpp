@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/CodeLengths.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/ContextTables.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/TokenList.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/TokenStream.h"
 
 #include "codec/BitWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/ArchiveFile.h"
 
 #include "platform/Encoding.h"

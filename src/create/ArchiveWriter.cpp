@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/ArchiveWriter.h"
 
 #include <algorithm>

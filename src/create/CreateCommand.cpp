@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/CreateCommand.h"
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "platform/Terminal.h"
 #include "util/FormatThousands.h"
 #include "util/PathParts.h"
+#include "util/VersionNotice.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ int RunCreateCommand(const std::vector<std::string>& args, ConsoleIo& console, c
         return 0;
     }
     if (options.version) {
-        console.Write(program + " 1.1.0\n");
+        console.Write(program + " 1.1.0\n" + kVersionNotice);
         return 0;
     }
     if (!options.error.empty()) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/EncoderOptions.h"
 
 EncoderOptions ParseEncoderOptions(const std::vector<std::string>& args) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/EntryOrder.h"
 
 #include <algorithm>

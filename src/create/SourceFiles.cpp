@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "create/SourceFiles.h"
 
 #include <climits>

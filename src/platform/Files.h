@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // File-system operations of the host. Every path is CP932 bytes with the

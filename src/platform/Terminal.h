@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Standard streams, the terminal and the environment as qx uses them: text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/ConvertArchive.h"
 
 #include <archive.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/QxArchive.h"
 
 #include "platform/Files.h"

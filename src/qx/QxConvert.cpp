@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/QxArchive.h"
 #include "qx/QxCommands.h"
 #include "platform/Process.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/QxJson.h"
 
 #include "qx1.h"

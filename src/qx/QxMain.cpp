@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/QxMain.h"
 
 #include "create/CreateCommand.h"
@@ -6,6 +7,7 @@
 #include "platform/HostConsole.h"
 #include "platform/Terminal.h"
 #include "qx1.h"
+#include "util/VersionNotice.h"
 
 namespace {
 
@@ -68,7 +70,7 @@ int RunQx(const std::vector<std::string>& args) {
         return 0;
     }
     if (command == "--version") {
-        platform::WriteTextOut(std::string("qx ") + qx1_version() + "\n");
+        platform::WriteTextOut(std::string("qx ") + qx1_version() + "\n" + kVersionNotice);
         return 0;
     }
     if (command == "list" || command == "l") return RunList(rest);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/QxOptions.h"
 
 std::optional<std::string> ParsedArguments::Value(const std::string& name) const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qx/Selection.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <exception>
 
 #include "qx/QxMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/ArchiveLoop.h"
 
 #include "qxdec/ExtractJob.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/CommandLine.h"
 
 #include "util/LeadByte.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/ConsoleDialog.h"
 
 #include <cstdio>

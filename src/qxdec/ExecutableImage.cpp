@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/ExecutableImage.h"
 
 #include <algorithm>

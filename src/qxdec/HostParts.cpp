@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/HostParts.h"
 
 #include "platform/Encoding.h"

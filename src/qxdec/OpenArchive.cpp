@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "archive/StoredName.h"
 #include "qxdec/ExtractJob.h"
 #include "qxdec/Messages.h"

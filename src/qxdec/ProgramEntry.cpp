@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/ProgramEntry.h"
 
 #include "qxdec/CommandLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qxdec/ExtractJob.h"
 #include "qxdec/Messages.h"
 #include "qxdec/HostParts.h"

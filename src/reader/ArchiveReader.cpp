@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reader/ArchiveReader.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reader/BlockSteps.h"
 
 #include <algorithm>

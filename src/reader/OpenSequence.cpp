@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reader/OpenSequence.h"
 
 #include "archive/PasswordKey.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What stopped opening or reading an archive. The faces turn it into their

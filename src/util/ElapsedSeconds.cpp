@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/ElapsedSeconds.h"
 
 #include <cstdio>

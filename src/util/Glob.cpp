@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/Glob.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Code page 932 lead bytes: 0x80-0x9F and 0xE0-0xEF start a double-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/PathParts.h"
 
 #include "util/LeadByte.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The host's own path separator, used in every internal path (CP932 bytes).

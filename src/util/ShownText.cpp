@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/ShownText.h"
 
 std::string ShownText(std::string_view text) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "util/StripFolders.h"
 
 #include <string_view>

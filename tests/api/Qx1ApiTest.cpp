@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library through its C API, on archives built by the tests.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

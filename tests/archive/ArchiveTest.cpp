@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The archive container: key, stream and the check of stored names.
 #include <gtest/gtest.h>
 

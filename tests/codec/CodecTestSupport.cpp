@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/CodecTestSupport.h"
 
 #include "codec/CodeLengths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engine against streams that carry chosen steps.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-built streams: the code description, then code words written bit by
 // bit, read back through the decoder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The merged codes are not canonical: which side gets 0 follows from the
 // merge order, and depths are compared unsigned.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compact step list gives back exactly the steps put in, across its
 // chunk boundaries, across lists put one behind the other, and for length
 // values of every size.

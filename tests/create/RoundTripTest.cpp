@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Archives made by the writer expand to exactly their input, for every
 // option and shape of content, and for the benchmark corpus (beside the
 // repository, when it is there). The encoder's steps are the same on any

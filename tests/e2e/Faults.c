@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Loaded with LD_PRELOAD by the end-to-end tests to make the host fail
    where it rarely does: setting a file's times always fails, as on a file
    system that refuses them, a read of exactly kFailingRead bytes fails

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "e2e/ProgramRunner.h"
 
 #include <sys/wait.h>

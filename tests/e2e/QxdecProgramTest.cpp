@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qxdec run as a user runs it: arguments, answers on standard input, a
 // temporary folder; the whole output, the files and the exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // qxenc run as a user runs it, its archives read back by qxdec.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows programs as files: one image each, of their own machine, and
 // an appended archive is seen behind the image.
 #include <gtest/gtest.h>

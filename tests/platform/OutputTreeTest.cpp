@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One output tree writing a job's files: the folder it keeps open serves
 // only the same folder, and every part is still checked when it does.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Blocks of the host's pages: whole and writable at every size, and on a
 // large-page boundary where the host backs them with large pages.
 #include <gtest/gtest.h>

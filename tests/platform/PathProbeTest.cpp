@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The probe knows paths below a missing folder to be missing without
 // looking: its answers must be Stat's, whatever order the paths come in.
 #include <gtest/gtest.h>

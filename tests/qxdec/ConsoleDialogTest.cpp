@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console dialogue's exact bytes, its answers and the password keys.
 #include <gtest/gtest.h>
 

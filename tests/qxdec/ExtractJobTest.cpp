@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction job's dialogue, call by call, and its blocks, modes and
 // failures.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Damaged and hostile archives: every one ends in a clear message or in
 // expanded bytes, never in a crash, a hang or a file outside the folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of qxdec: exact output, exit status, and what reaches the
 // archive loop.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening an archive: the header at the start or through the trailer, and
 // the directory's names under the lead-byte rule; qxdec's words for what
 // stops it.

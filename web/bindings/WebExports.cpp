@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the page's worker calls: the entry fields as plain values, and
 // progress reported to JavaScript.
 #include <emscripten.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page in Debian's chromium, driven by puppeteer-core: it must list and
 // download what qx lists and extracts. CTest sets QX_WEB_DIR (the built
 // page), QX and QXENC (the programs), QX_SOURCE_DIR and QX_SCREENSHOT.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Encoding.h"
 
 #include <iconv.h>

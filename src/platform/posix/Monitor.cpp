@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Monitor.h"
 
 #include <condition_variable>

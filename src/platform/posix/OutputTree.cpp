@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/OutputTree.h"
 
 #include <fcntl.h>

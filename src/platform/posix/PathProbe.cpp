@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/PathProbe.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ReplacingFile.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Terminal.h"
 
 #include <termios.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Workers.h"
 
 #include <pthread.h>

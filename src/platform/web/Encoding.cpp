@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CP932 in the browser, which has no iconv: the page's own TextDecoder
 // ("shift_jis", whose mapping is code page 932's) decodes, and a table made
 // from it once encodes. Bytes that glibc's CP932 leaves without a form

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <sys/timeb.h>
 #include <time.h>
 

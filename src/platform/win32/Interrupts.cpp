@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Interrupts.h"
 
 namespace platform {

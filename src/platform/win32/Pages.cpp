@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Pages.h"
 
 #include <windows.h>
