@@ -1,5 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Install rules and the Debian package (cpack -G DEB).
+# Install rules; scripts/make-debs.sh makes the Debian packages from them.
+# On a multiarch system the library goes to lib/<triplet> under any prefix:
+# Debian's loader and pkg-config search /usr/local/lib/<triplet> too.
+if(CMAKE_LIBRARY_ARCHITECTURE AND NOT DEFINED CACHE{CMAKE_INSTALL_LIBDIR})
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "object code libraries (LIBDIR)")
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -17,10 +22,16 @@ install(TARGETS qx1 qx1_static EXPORT qx1Targets
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES include/qx1.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
-# pkg-config, relocatable: the prefix is found from the .pc file's own place.
-file(RELATIVE_PATH QX_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
-configure_file(packaging/qx1.pc.in ${CMAKE_BINARY_DIR}/qx1.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/qx1.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# pkg-config, written at install time with the prefix installed to (which
+# cmake --install --prefix may change), so that it names plain paths.
+install(CODE "
+  set(QX_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+  set(CMAKE_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR})
+  set(CMAKE_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
+  set(PROJECT_VERSION ${PROJECT_VERSION})
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/qx1.pc.in
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/qx1.pc\" @ONLY)
+")
 
 # find_package(qx1) gives qx1::qx1 (shared) and qx1::qx1_static.
 install(EXPORT qx1Targets NAMESPACE qx1:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/qx1)
@@ -42,14 +53,9 @@ install(DIRECTORY python/qx1 DESTINATION lib/python3/dist-packages PATTERN __pyc
 install(DIRECTORY docs/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/schema)
 install(DIRECTORY packaging/preservation/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/preservation)
 
-set(CPACK_PACKAGE_NAME qx1)
-set(CPACK_PACKAGE_VENDOR "qxdec developers")
-set(CPACK_PACKAGE_CONTACT "qxdec developers <qxdec@users.noreply.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "list, extract, test and create .qx1 (Quexel) archives")
-set(CPACK_PACKAGE_DESCRIPTION "qx, qxdec and qxenc read and write .qx1 archives, a Japanese Windows archive format of the 1990s; libqx1 is the decoder as a C library, with a Python module.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3")
-include(CPack)
+# cmake --build BUILD --target deb: the four Debian packages in BUILD/debs.
+find_program(QX_DPKG_DEB dpkg-deb)
+if(QX_DPKG_DEB)
+  add_custom_target(deb COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-debs.sh ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/debs
+    DEPENDS qx1 qx1_static qxdec qxenc $<$<BOOL:${QX_BUILD_QX}>:qx> USES_TERMINAL)
+endif()
