@@ -69,6 +69,7 @@ magic="$usr/share/qx1/magic/qx1"
 file -m "$magic" examples/sample.qx1 | grep "Quexel .qx1 archive" >/dev/null || fail "file magic (archive)"
 (cd examples/sample && "$usr/bin/qxenc" -q --sfx="$usr/bin/qxdec" "$work/sfx.bin" readme.txt)
 file -m "$magic" "$work/sfx.bin" | grep "self-extracting" >/dev/null || fail "file magic (self-extracting): $(file -m "$magic" "$work/sfx.bin")"
+[ -z "${2:-}" ] || cmp -s "$2" "$usr/share/qx1/qx1.html" || fail "the page is not installed as /usr/share/qx1/qx1.html"
 [ -f "$usr/share/mime/packages/qx1.xml" ] && [ -f "$usr/share/bash-completion/completions/qx" ] || fail "MIME, completion"
 
 PYTHONPATH="$usr/lib/python3/dist-packages" /usr/bin/python3 -c '

@@ -30,14 +30,14 @@ windows=(-DQX_WINE="$wine" -DQX_WINDOWS_QXDEC="$PWD/build-win-x86_64/qxdec.exe"
          -DQX_WINDOWS_QXDEC_32="$PWD/build-win-i686/qxdec.exe")
 
 echo "== native build and tests, and the end-to-end tests of the Windows build under wine"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON -DQX_PYTHON=/usr/bin/python3 -DQX_WEB_DIR="$PWD/build-web/web" "${windows[@]}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQX_BUILD_TESTS=ON -DQX_PYTHON=/usr/bin/python3 -DQX_PAGE="$PWD/build-web/qx1.html" "${windows[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== the Debian package, checked from its installed tree"
-scripts/check-package.sh build
+scripts/check-package.sh build build-web/qx1.html
 echo "== the Windows installer and portable zip, tried under wine"
-scripts/check-windows.sh build-win-x86_64
+scripts/check-windows.sh build-win-x86_64 build-web/qx1.html
 echo "== the Python wheel, installed into a fresh venv and tested there"
 scripts/check-wheel.sh build
 

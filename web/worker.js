@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Decodes archives off the page's thread with the library compiled to
 // WebAssembly (qx1.js and qx1.wasm), and streams the zip out with fflate.
-importScripts("qx1.js", "fflate.js");
+// In the single-file page both come inlined before this code, with the
+// module's bytes in self.qx1Wasm.
+if (typeof createQx1 === "undefined") importScripts("qx1.js", "fflate.js");
 
 const QX1_E_PASSWORD_NEEDED = -3;
 const QX1_E_WRONG_PASSWORD = -4;
@@ -11,11 +13,34 @@ const QX1_E_LOST = -15;
 
 let qx = null;        // the module
 let archive = 0;      // the open qx1_archive*
-let bytes = 0;        // the archive's bytes in the module's memory
 let lastProgress = 0;
 
-const ready = createQx1().then((module) => {
+// The chosen file, read in slices as the library asks for its bytes: a
+// slice of a few megabytes at a time serves the decoder's small reads.
+const sliceSize = 4 << 20;
+let source = { file: null, start: 0, bytes: new Uint8Array(0) };
+const reader = new FileReaderSync();
+
+function readAt(offset, pointer, size) {
+  try {
+    if (offset < source.start || offset + size > source.start + source.bytes.length) {
+      const end = Math.min(source.file.size, offset + Math.max(size, sliceSize));
+      source.bytes = new Uint8Array(reader.readAsArrayBuffer(source.file.slice(offset, end)));
+      source.start = offset;
+    }
+    const from = offset - source.start;
+    const count = Math.max(0, Math.min(size, source.bytes.length - from));
+    qx.HEAPU8.set(source.bytes.subarray(from, from + count), pointer);
+    return count;
+  } catch {
+    return -1; // the file cannot be read any more (changed or removed)
+  }
+}
+
+const ready = createQx1(self.qx1Wasm ? { wasmBinary: self.qx1Wasm } : {}).then((module) => {
   qx = module;
+  qx.readAt = readAt;
+  postMessage({ type: "ready", version: qx.UTF8ToString(qx._qx1_version()) });
   qx.onProgress = (done, total) => {
     const now = Date.now();
     if (now - lastProgress >= 50 || done >= total) {
@@ -32,9 +57,8 @@ function text(code) {
 
 function close() {
   if (archive) qx._qx1_close(archive);
-  if (bytes) qx._free(bytes);
   archive = 0;
-  bytes = 0;
+  source = { file: null, start: 0, bytes: new Uint8Array(0) };
 }
 
 function withString(value, use) {
@@ -49,17 +73,12 @@ function withString(value, use) {
   }
 }
 
-function open(buffer, password) {
+function open(file, password) {
   close();
-  const data = new Uint8Array(buffer);
-  bytes = qx._malloc(Math.max(data.length, 1));
-  if (!bytes) {
-    postMessage({ type: "error", message: text(-7) });
-    return;
-  }
-  qx.HEAPU8.set(data, bytes);
+  const started = performance.now();
+  source.file = file;
   const out = qx._malloc(4);
-  let code = withString(password, (secret) => qx._qx1_open_memory(bytes, data.length, secret, out));
+  let code = withString(password, (secret) => qx._qx1web_open_source(file.size, secret, out));
   archive = qx.HEAPU32[out >> 2];
   qx._free(out);
   if (code === QX1_E_PASSWORD_NEEDED || code === QX1_E_WRONG_PASSWORD) {
@@ -103,7 +122,10 @@ function open(buffer, password) {
       if (state === QX1_E_DAMAGED || state === QX1_E_LOST) unreadable.push([i, state === QX1_E_LOST ? "lost" : "damaged"]);
     }
   }
-  postMessage({ type: "tested", ok: tested === 0, message: tested === 0 ? "" : text(tested), unreadable });
+  postMessage({
+    type: "tested", ok: tested === 0, message: tested === 0 ? "" : text(tested), unreadable,
+    milliseconds: performance.now() - started,
+  });
 }
 
 // The bytes of entry index, copied once out of the library's decoded block.
@@ -217,7 +239,7 @@ onmessage = async (event) => {
   const request = event.data;
   try {
     if (request.type === "open") {
-      open(request.buffer, request.password);
+      open(request.file, request.password);
     } else if (request.type === "read") {
       try {
         const data = read(request.index);

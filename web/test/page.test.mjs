@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The page in Debian's chromium, driven by puppeteer-core: it must list and
-// download what qx lists and extracts. CTest sets QX_WEB_DIR (the built
-// page), QX and QXENC (the programs), QX_SOURCE_DIR and QX_SCREENSHOT.
+// The single-file page, copied alone into an empty folder and opened from
+// file:// in Debian's chromium, driven by puppeteer-core: it must list and
+// download what qx lists and extracts, and be usable by keyboard and on a
+// phone. CTest sets QX_PAGE (the built qx1.html), QX and QXENC (the
+// programs), QX_SOURCE_DIR and QX_SCREENSHOTS (a folder for screenshots).
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
@@ -9,14 +11,14 @@ import os from "node:os";
 import path from "node:path";
 import { after, before, test } from "node:test";
 import { unzipSync } from "fflate";
-import { launch, openFile as choose, serve, settled as settle } from "../serve.mjs";
+import { launch, openFile as choose, openPage, settled as settle } from "../chromium.mjs";
 
-const webDir = process.env.QX_WEB_DIR;
 const source = process.env.QX_SOURCE_DIR;
 const sample = path.join(source, "examples/sample.qx1");
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "qx-page-"));
 const downloads = path.join(work, "downloads");
-let server;
+const pageFolder = path.join(work, "alone");
+const requested = []; // every address the page asked for
 let browser;
 let page;
 
@@ -69,18 +71,16 @@ function listed(archive, password) {
 
 before(async () => {
   fs.mkdirSync(downloads);
-  server = await serve(webDir);
   browser = await launch(path.join(work, "profile"));
-  page = await browser.newPage();
+  page = await openPage(browser, process.env.QX_PAGE, pageFolder);
+  page.on("request", (request) => requested.push(request.url()));
   await page.setViewport({ width: 1000, height: 560 });
   const session = await page.createCDPSession();
   await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
 });
 
 after(async () => {
   await browser?.close();
-  server?.close();
   fs.rmSync(work, { recursive: true, force: true });
 });
 
@@ -88,10 +88,12 @@ test("lists the sample as qx does and downloads what qx extracts", async () => {
   await openFile(sample);
   assert.equal((await settled()).state, "ok");
   assert.deepEqual(await rows(), listed(sample));
-  if (process.env.QX_SCREENSHOT) await page.screenshot({ path: process.env.QX_SCREENSHOT });
+  // The page is the one file, opened from disk, and asks for nothing but itself.
+  assert.equal(await page.evaluate(() => location.protocol), "file:");
+  assert.deepEqual(fs.readdirSync(pageFolder), ["qx1.html"]);
 
   qx("extract", sample, "-o", "extracted", "-q");
-  await page.click("#entries tr:nth-child(2) button");
+  await page.click("#entries tr:nth-child(2) button.download");
   assert.deepEqual(await downloaded("notes.txt"), fs.readFileSync(path.join(work, "extracted/docs/notes.txt")));
 
   await page.click("#download-all");
@@ -119,7 +121,8 @@ test("asks for a password and tells a wrong one", async () => {
   await page.type("#password", "wrong");
   await page.click("#password-form button");
   await page.waitForFunction(() => /Wrong password/.test(document.querySelector("#message").textContent));
-  await page.$eval("#password", (input) => (input.value = ""));
+  // The wrong password is cleared from the field, which has the focus.
+  assert.deepEqual(await page.$eval("#password", (input) => [input.value, document.activeElement === input]), ["", true]);
   await page.type("#password", "パス");
   await page.click("#password-form button");
   await page.waitForFunction(() => document.body.dataset.state === "ok");
@@ -136,7 +139,7 @@ test("damaged, cut and foreign files end with a message", async () => {
   assert.equal(damaged.state, "damaged");
   assert.match(damaged.message, /damaged/);
   // A download that fails tells so, and the archive stays as it was.
-  await page.click("#entries tr:nth-child(3) button");
+  await page.click("#entries tr:nth-child(3) button.download");
   await page.waitForFunction(() => /cannot be downloaded/.test(document.querySelector("#message").textContent));
   assert.equal(await page.evaluate(() => document.body.dataset.state), "damaged");
 
@@ -154,8 +157,8 @@ test("two downloads in a row keep their own names", async () => {
   await openFile(sample);
   assert.equal((await settled()).state, "ok");
   await page.evaluate(() => {
-    document.querySelector("#entries tr:nth-child(1) button").click();
-    document.querySelector("#entries tr:nth-child(3) button").click();
+    document.querySelector("#entries tr:nth-child(1) button.download").click();
+    document.querySelector("#entries tr:nth-child(3) button.download").click();
   });
   const files = path.join(source, "examples/sample");
   assert.deepEqual(await downloaded("readme.txt"), fs.readFileSync(path.join(files, "readme.txt")));
@@ -238,4 +241,142 @@ test("a cut archive marks what cannot be read and Download all keeps the rest", 
   assert.deepEqual(Buffer.from(entries[0][1], "latin1"), fs.readFileSync(path.join(work, "cutsrc/a.bin")));
   assert.match(await page.$eval("#message", (m) => m.textContent), /2 files could not be decoded.*"cutsrc\/c\.bin"/);
   assert.equal(await page.evaluate(() => document.body.dataset.state), "damaged");
+});
+
+test("the drop zone, the rows and the viewer work by keyboard", async () => {
+  // From a fresh page, the first Tab reaches the drop zone.
+  await page.reload();
+  await page.keyboard.press("Tab");
+  assert.equal(await page.evaluate(() => document.activeElement.id), "drop");
+  for (const key of ["Enter", " "]) {
+    const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), page.keyboard.press(key)]);
+    await chooser.accept([sample]);
+    assert.equal((await settled()).state, "ok");
+  }
+  assert.match(await page.$eval("#open-name", (e) => e.textContent), /sample\.qx1/);
+  // Tab reaches a row's buttons, which say what they act on; focus shows.
+  await page.focus('button[aria-label="View readme.txt"]');
+  await page.keyboard.press("Tab");
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute("aria-label")), "Download readme.txt");
+  assert.notEqual(await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle), "none");
+  await page.keyboard.press("Enter");
+  assert.deepEqual(await downloaded("readme.txt"), fs.readFileSync(path.join(source, "examples/sample/readme.txt")));
+  await page.focus('button[aria-label="View readme.txt"]');
+  await page.keyboard.press("Enter");
+  await page.waitForFunction(() => document.querySelector("#viewer").open);
+  await page.keyboard.press("Escape");
+  await page.waitForFunction(() => !document.querySelector("#viewer").open);
+});
+
+test("sorts by name, size and date, and filters by name", async () => {
+  await openFile(sample);
+  assert.equal((await settled()).state, "ok");
+  const names = () => page.$$eval("#entries tr td.name .text", (cells) => cells.map((c) => c.textContent));
+  const sortBy = (key) => page.click(`button.sort[data-key="${key}"]`);
+  await sortBy("size");
+  assert.deepEqual(await names(), ["docs/notes.txt", "readme.txt", "表計算/ソフト一覧.txt"]);
+  assert.equal(await page.$eval("th:nth-child(2)", (th) => th.getAttribute("aria-sort")), "ascending");
+  await sortBy("size");
+  assert.deepEqual(await names(), ["表計算/ソフト一覧.txt", "readme.txt", "docs/notes.txt"]);
+  await sortBy("name");
+  assert.deepEqual(await names(), ["docs/notes.txt", "readme.txt", "表計算/ソフト一覧.txt"]);
+  await page.type("#filter", "TXT");
+  await page.waitForFunction(() => /3 files of 3/.test(document.querySelector("#shown").textContent));
+  await page.$eval("#filter", (input) => (input.value = ""));
+  await page.type("#filter", "表計");
+  await page.waitForFunction(() => document.querySelectorAll("#entries tr").length === 1);
+  assert.deepEqual(await names(), ["表計算/ソフト一覧.txt"]);
+  assert.equal(await page.$eval("#shown", (e) => e.textContent), "1 file of 3 shown");
+  // A download from the filtered, sorted list is of the row clicked.
+  await page.click("#entries tr:nth-child(1) button.download");
+  assert.deepEqual(await downloaded("ソフト一覧.txt"), fs.readFileSync(path.join(source, "examples/sample/表計算/ソフト一覧.txt")));
+  // A new archive starts unfiltered.
+  await openFile(sample);
+  assert.equal((await settled()).state, "ok");
+  assert.equal((await names()).length, 3);
+  assert.equal(await page.$eval("#filter", (input) => input.value), "");
+});
+
+test("views Shift-JIS and UTF-8 text and images, and saves text as UTF-8", async () => {
+  await openFile(sample);
+  assert.equal((await settled()).state, "ok");
+  const sjis = path.join(source, "examples/sample/表計算/ソフト一覧.txt");
+  const utf8 = execFileSync("iconv", ["-f", "CP932", "-t", "UTF-8", sjis]);
+  await page.click('button[aria-label="View ソフト一覧.txt"]');
+  await page.waitForFunction(() => document.querySelector("#viewer").open);
+  assert.equal(await page.$eval("#viewer-encoding", (s) => s.value), "shift_jis");
+  assert.equal(await page.$eval("#viewer-text", (pre) => pre.textContent), utf8.toString());
+  await page.select("#viewer-encoding", "utf-8");
+  assert.match(await page.$eval("#viewer-text", (pre) => pre.textContent), /\uFFFD/);
+  await page.select("#viewer-encoding", "shift_jis");
+  await page.click("#viewer-utf8");
+  assert.deepEqual(await downloaded("ソフト一覧 (UTF-8).txt"), utf8);
+  await page.click("#viewer-close");
+
+  await page.click('button[aria-label="View readme.txt"]');
+  await page.waitForFunction(() => document.querySelector("#viewer").open);
+  assert.equal(await page.$eval("#viewer-encoding", (s) => s.value), "utf-8");
+  assert.equal(
+    await page.$eval("#viewer-text", (pre) => pre.textContent),
+    fs.readFileSync(path.join(source, "examples/sample/readme.txt"), "utf8"),
+  );
+  await page.click("#viewer-close");
+
+  // A 2 x 1 PNG is shown as an image; bytes with NUL as neither.
+  fs.mkdirSync(path.join(work, "pictures"), { recursive: true });
+  fs.writeFileSync(
+    path.join(work, "pictures/dot.png"),
+    Buffer.from("iVBORw0KGgoAAAANSUhEUgAAAAIAAAABCAIAAAB7QOjdAAAAEElEQVR4nGP4z8DAwMDAAAAYAAP9Gy3tAAAAAElFTkSuQmCC", "base64"),
+  );
+  fs.writeFileSync(path.join(work, "pictures/data.bin"), Buffer.from([1, 0, 2, 0, 3]));
+  execFileSync(process.env.QXENC, ["-q", "--keep-order", "pictures.qx1", "pictures"], { cwd: work });
+  await openFile(path.join(work, "pictures.qx1"));
+  assert.equal((await settled()).state, "ok");
+  await page.click('button[aria-label="View dot.png"]');
+  await page.waitForFunction(() => document.querySelector("#viewer-image").naturalWidth === 2);
+  assert.equal(await page.$eval("#viewer-text", (pre) => pre.hidden), true);
+  await page.click("#viewer-close");
+  await page.click('button[aria-label="View data.bin"]');
+  await page.waitForFunction(() => document.querySelector("#viewer").open);
+  assert.match(await page.$eval("#viewer-note", (p) => p.textContent), /neither text nor an image/);
+  assert.deepEqual(await page.$eval("#viewer-image", (img) => [img.hidden, img.hasAttribute("src")]), [true, false]);
+  await page.click("#viewer-close");
+});
+
+test("fits a phone's screen, and a new archive leaves no stale message", async () => {
+  const long = "長いフォルダの名前/さらに長いフォルダの名前/とても長いファイルの名前です.txt";
+  fs.mkdirSync(path.join(work, "phone", path.dirname(long)), { recursive: true });
+  fs.writeFileSync(path.join(work, "phone", long), "text");
+  execFileSync(process.env.QXENC, ["-q", "../phone.qx1", "長いフォルダの名前"], { cwd: path.join(work, "phone") });
+  await page.setViewport({ width: 390, height: 844 });
+  try {
+    await openFile(path.join(work, "phone.qx1"));
+    assert.equal((await settled()).state, "ok");
+    // Nothing is wider than the screen; the long name wraps to two lines
+    // in its cell instead.
+    assert.ok((await page.evaluate(() => document.documentElement.scrollWidth)) <= 390);
+    const [height, line] = await page.$eval("#entries td.name .text", (e) => [
+      e.getBoundingClientRect().height, parseFloat(getComputedStyle(e).lineHeight)]);
+    assert.ok(height > 1.5 * line && height < 2.5 * line, `name ${height} px high, lines of ${line} px`);
+    if (process.env.QX_SCREENSHOTS) {
+      await openFile(sample);
+      await settled();
+      await page.screenshot({ path: path.join(process.env.QX_SCREENSHOTS, "page-390.png"), fullPage: true });
+    }
+  } finally {
+    await page.setViewport({ width: 1000, height: 560 });
+  }
+  // A zip asked for just before another archive is opened is dropped, with its message.
+  await page.click("#download-all");
+  await openFile(sample);
+  assert.equal((await settled()).state, "ok");
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.match(await page.$eval("#message", (m) => m.textContent), /^All 3 files decode without error/);
+  if (process.env.QX_SCREENSHOTS) {
+    await page.setViewport({ width: 1280, height: 720 });
+    await page.screenshot({ path: path.join(process.env.QX_SCREENSHOTS, "page-1280.png"), fullPage: true });
+    await page.setViewport({ width: 1000, height: 560 });
+  }
+  // Every address the page asked for is its own file or made by it.
+  assert.deepEqual(requested.filter((url) => !/^(file|blob|data):/.test(url)), []);
 });

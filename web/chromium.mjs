@@ -1,28 +1,10 @@
 // SPDX-License-Identifier: MIT
-// A static file server for the page on 127.0.0.1 and a headless Debian
-// chromium, for the page's tests and benchmark.
+// Headless Debian chromium for the page's tests and benchmarks, and the
+// single-file page opened in it from file://, as a user opens it.
 import fs from "node:fs";
-import http from "node:http";
 import path from "node:path";
+import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
-
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
-
-// Serves folder on a free port of 127.0.0.1; resolves to the server.
-export async function serve(folder) {
-  const server = http.createServer((request, response) => {
-    const file = path.join(folder, path.normalize(decodeURIComponent(new URL(request.url, "http://x").pathname)));
-    const name = file.endsWith(path.sep) ? path.join(file, "index.html") : file;
-    if (!name.startsWith(folder) || !fs.existsSync(name)) {
-      response.writeHead(404).end();
-      return;
-    }
-    response.writeHead(200, { "Content-Type": types[path.extname(name)] || "application/octet-stream" });
-    response.end(fs.readFileSync(name));
-  });
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  return server;
-}
 
 // Chromium with a fresh profile in profileDir, and no traffic of its own.
 export function launch(profileDir) {
@@ -33,6 +15,16 @@ export function launch(profileDir) {
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
            "--disable-component-update", "--disable-sync"],
   });
+}
+
+// Copies the single-file page alone into folder and opens it from there.
+export async function openPage(browser, pageFile, folder) {
+  fs.mkdirSync(folder, { recursive: true });
+  const copy = path.join(folder, "qx1.html");
+  fs.copyFileSync(pageFile, copy);
+  const page = await browser.newPage();
+  await page.goto(pathToFileURL(copy).href);
+  return page;
 }
 
 // Chooses file in the page's file input.
