@@ -11,7 +11,7 @@ list(FILTER QX_WEB_SOURCES EXCLUDE REGEX "/posix/(Encoding|Sha256|Terminal|Repla
 
 # How the module is optimised; bench/page compares the choices
 # (docs/performance.md).
-set(QX_WEB_OPTIMIZE -Os CACHE STRING "the optimisation level of the WebAssembly module")
+set(QX_WEB_OPTIMIZE -O2 CACHE STRING "the optimisation level of the WebAssembly module")
 option(QX_WEB_SIMD "WebAssembly SIMD (-msimd128)" OFF)
 option(QX_WEB_LTO "link-time optimisation (-flto)" OFF)
 set(QX_WEB_FLAGS ${QX_WEB_OPTIMIZE})
