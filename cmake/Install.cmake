@@ -53,9 +53,11 @@ install(DIRECTORY python/qx1 DESTINATION lib/python3/dist-packages PATTERN __pyc
 install(DIRECTORY docs/schema/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/schema)
 install(DIRECTORY packaging/preservation/ DESTINATION ${CMAKE_INSTALL_DATADIR}/qx1/preservation)
 
-# cmake --build BUILD --target deb: the four Debian packages in BUILD/debs.
+# cmake --build BUILD --target deb: the four Debian packages in BUILD/debs,
+# with the page when QX_PAGE names it (the test suite tests it too).
+set(QX_PAGE "" CACHE FILEPATH "the single-file page qx1.html (emcmake build-web), to package and test")
 find_program(QX_DPKG_DEB dpkg-deb)
 if(QX_DPKG_DEB)
-  add_custom_target(deb COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-debs.sh ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/debs
+  add_custom_target(deb COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-debs.sh ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/debs ${QX_PAGE}
     DEPENDS qx1 qx1_static qxdec qxenc $<$<BOOL:${QX_BUILD_QX}>:qx> USES_TERMINAL)
 endif()
