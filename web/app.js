@@ -51,7 +51,7 @@ function isoTime(seconds) {
 
 function download(parts, name, type = "application/octet-stream") {
   const link = document.createElement("a");
-  link.href = URL.createObjectURL(new Blob(parts, { type }));
+  link.href = URL.createObjectURL(parts.length === 1 && parts[0] instanceof Blob ? parts[0] : new Blob(parts, { type }));
   link.download = name;
   document.body.append(link);
   link.click();
@@ -70,7 +70,7 @@ function saveName(path) {
 function requestEntry(index, purpose) {
   const id = nextRequest++;
   requests.set(id, { name: saveName(current.names[index]), index, purpose });
-  worker.postMessage({ type: "read", index, id });
+  worker.postMessage({ type: "read", index, id, purpose });
 }
 
 // The entries shown, in the order shown: those the filter keeps, sorted.

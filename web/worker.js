@@ -128,15 +128,16 @@ function open(file, password) {
   });
 }
 
-// The bytes of entry index, copied once out of the library's decoded block.
-function read(index) {
+// The bytes of entry index as a view into the library's decoded block: it
+// is valid only until the module is next called.
+function entryView(index) {
   const out = qx._malloc(8);
   try {
     const code = qx._qx1_entry_data(archive, index, out, out + 4);
     if (code !== 0) throw new Error(text(code));
     const pointer = qx.HEAPU32[out >> 2];
     const size = qx.HEAPU32[(out + 4) >> 2];
-    return qx.HEAPU8.slice(pointer, pointer + size);
+    return qx.HEAPU8.subarray(pointer, pointer + size);
   } finally {
     qx._free(out);
   }
@@ -218,13 +219,18 @@ function zipAll(id) {
     zip.add(file);
     let data;
     try {
-      data = read(i);
+      data = entryView(i);
     } catch (error) {
       failure = new Error(`${names[i] || "(no name)"}: ${error.message}`);
       zip.terminate();
       break;
     }
-    file.push(data, true);
+    // Straight from the decoded block, a megabyte at a time: the deflater
+    // takes each piece before the module runs again.
+    for (let at = 0; at < data.length || at === 0; at += 1 << 20) {
+      const end = Math.min(data.length, at + (1 << 20));
+      file.push(data.subarray(at, end), end === data.length);
+    }
   }
   if (failure) {
     postMessage({ type: "zip-failed", id, message: String(failure.message || failure) });
@@ -242,8 +248,19 @@ onmessage = async (event) => {
       open(request.file, request.password);
     } else if (request.type === "read") {
       try {
-        const data = read(request.index);
-        postMessage({ type: "file", id: request.id, data }, [data.buffer]);
+        // To be saved: a Blob made straight from the decoded block, 4 MB at
+        // a time, so that each piece can leave this process before the next
+        // is copied; to be viewed: the bytes themselves.
+        const view = entryView(request.index);
+        let data;
+        if (request.purpose === "save") {
+          const pieces = [];
+          for (let at = 0; at < view.length; at += sliceSize) pieces.push(new Blob([view.subarray(at, at + sliceSize)]));
+          data = new Blob(pieces);
+        } else {
+          data = view.slice();
+        }
+        postMessage({ type: "file", id: request.id, data }, data instanceof Blob ? [] : [data.buffer]);
       } catch (failure) {
         postMessage({ type: "file-failed", id: request.id, message: String(failure.message || failure) });
       }
