@@ -11,8 +11,8 @@ import subprocess
 import unittest
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-QX = os.environ.get("QX", "qx")
-QXENC = os.environ.get("QXENC", "qxenc")
+# Paths are made absolute: the completion test runs in a folder of its own.
+QX, QXENC = (os.path.abspath(p) if os.sep in p else p for p in (os.environ.get("QX", "qx"), os.environ.get("QXENC", "qxenc")))
 OPTION = re.compile(r"(?<![\w-])(--?[a-z0-9][a-z0-9-]*)")
 COMMANDS = {"list": "QxList", "extract": "QxExtract", "test": "QxTest", "verify": "QxVerify", "cat": "QxCat",
             "convert": "QxConvert"}
