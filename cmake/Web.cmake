@@ -27,7 +27,7 @@ add_executable(qx1web ${QX_WEB_SOURCES})
 target_include_directories(qx1web PRIVATE src include)
 target_compile_options(qx1web PRIVATE ${QX_WEB_FLAGS})
 set_target_properties(qx1web PROPERTIES OUTPUT_NAME qx1 SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${QX_WEB_DIR})
-set(QX_WEB_EXPORTS _malloc _free _qx1_open_memory _qx1_entry_count _qx1_total_size _qx1_test _qx1_strerror
+set(QX_WEB_EXPORTS _malloc _free _qx1_entry_count _qx1_total_size _qx1_test _qx1_strerror
     _qx1_close _qx1web_name _qx1web_stored _qx1web_stored_size _qx1web_size _qx1web_mtime _qx1web_block
     _qx1web_flags _qx1web_watch _qx1web_open_source _qx1_version _qx1_list _qx1_entry_problem _qx1_entry_data _qx1_entry_state)
 string(REPLACE ";" "," QX_WEB_EXPORTS "${QX_WEB_EXPORTS}")

@@ -208,7 +208,7 @@ function show() {
 function open(file, password) {
   $("listing").hidden = true;
   $("password-form").hidden = true;
-  $("viewer").open && $("viewer").close();
+  if ($("viewer").open) $("viewer").close();
   requests = new Map();
   zipParts = [];
   delete document.body.dataset.state;
