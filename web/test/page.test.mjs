@@ -249,7 +249,12 @@ test("the drop zone, the rows and the viewer work by keyboard", async () => {
   await page.keyboard.press("Tab");
   assert.equal(await page.evaluate(() => document.activeElement.id), "drop");
   for (const key of ["Enter", " "]) {
-    const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), page.keyboard.press(key)]);
+    // The chooser is intercepted only once puppeteer has told chromium to:
+    // the key is pressed after that.
+    const chosen = page.waitForFileChooser({ timeout: 5000 });
+    await new Promise((resolve) => setTimeout(resolve, 200));
+    await page.keyboard.press(key);
+    const chooser = await chosen;
     await chooser.accept([sample]);
     assert.equal((await settled()).state, "ok");
   }
