@@ -12,7 +12,8 @@ import unittest
 
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 # Paths are made absolute: the completion test runs in a folder of its own.
-QX, QXENC = (os.path.abspath(p) if os.sep in p else p for p in (os.environ.get("QX", "qx"), os.environ.get("QXENC", "qxenc")))
+QX, QXENC, QXDEC = (os.path.abspath(p) if os.sep in p else p
+                    for p in (os.environ.get(name, name.lower()) for name in ("QX", "QXENC", "QXDEC")))
 OPTION = re.compile(r"(?<![\w-])(--?[a-z0-9][a-z0-9-]*)")
 COMMANDS = {"list": "QxList", "extract": "QxExtract", "test": "QxTest", "verify": "QxVerify", "cat": "QxCat",
             "convert": "QxConvert"}
@@ -116,6 +117,16 @@ class QxencOptions(unittest.TestCase):
         self.assertEqual(helped, taken)
         self.assertEqual(manned, taken)
         self.assertEqual(completed, taken)
+
+
+class QxdecOptions(unittest.TestCase):
+    def test_the_man_page_names_the_options_of_the_usage_text(self):
+        usage = next(line for line in run(QXDEC).splitlines() if "usage :" in line)
+        # -dOutDirName and -pPassWord are -d and -p with their values joined.
+        taken = {option[:2] for option in OPTION.findall(usage)}
+        manned = {option[:2] for option in OPTION.findall(man_section(man_text("qxdec.1"), "OPTIONS"))}
+        self.assertEqual(taken, {"-d", "-p", "-y", "-t"})
+        self.assertEqual(manned, taken)
 
 
 class Completion(unittest.TestCase):
