@@ -209,8 +209,8 @@ function open(file, password) {
   $("listing").hidden = true;
   $("password-form").hidden = true;
   if ($("viewer").open) $("viewer").close();
+  cancelZips();
   requests = new Map();
-  zipParts = [];
   delete document.body.dataset.state;
   $("filter").value = "";
   $("open-name").textContent = `Open: ${file.name}`;
@@ -362,8 +362,10 @@ worker.onmessage = (event) => {
     }
     case "zip-piece":
       // Each piece becomes a Blob at once, which the browser may keep out of
-      // the page's memory, so that a large zip is never held here whole.
+      // the page's memory, so that a large zip is never held here whole;
+      // the worker sends more once the page says it has stored this.
       if (requests.has(answer.id)) zipParts.push(new Blob([answer.chunk]));
+      worker.postMessage({ type: "zip-stored", bytes: answer.chunk.byteLength });
       break;
     case "zip-done": {
       const request = requests.get(answer.id);
@@ -414,10 +416,21 @@ $("password-form").addEventListener("submit", (event) => {
   event.preventDefault();
   if (current) open(current.file, $("password").value);
 });
+// Stops the zips under way: their pieces are dropped, and the worker
+// stops making them.
+function cancelZips() {
+  for (const [id, request] of requests) {
+    if (request.purpose !== "zip") continue;
+    requests.delete(id);
+    worker.postMessage({ type: "zip-cancel", id });
+  }
+  zipParts = [];
+}
+
 $("download-all").addEventListener("click", () => {
   if (!current) return;
   const id = nextRequest++;
-  for (const [key, request] of requests) if (request.purpose === "zip") requests.delete(key);
+  cancelZips();
   requests.set(id, { purpose: "zip", name: current.name.replace(/\.(qx1|exe)$/i, "") + ".zip" });
   zipParts = [];
   say("Making the zip…");

@@ -179,9 +179,21 @@ function zipNames(names) {
   return { result, renamed };
 }
 
+// The zip's flow to the page: no more than zipWindow bytes are sent and not
+// yet stored by the page, so that pieces never pile up in memory on either
+// side; a zip that the page cancels stops at its next piece.
+const zipWindow = 16 << 20;
+let zipInFlight = 0;
+let wakeZip = null;
+const cancelledZips = new Set();
+
+async function zipRoom() {
+  while (zipInFlight > zipWindow) await new Promise((resolve) => (wakeZip = resolve));
+}
+
 // Streams every entry into a zip: the pieces go to the page as they are
 // made, and only one entry's bytes are held at a time.
-function zipAll(id) {
+async function zipAll(id) {
   const count = qx._qx1_entry_count(archive);
   const unsafe = [];
   const names = [];
@@ -203,6 +215,7 @@ function zipAll(id) {
       failure = error;
       return;
     }
+    zipInFlight += chunk.length;
     postMessage({ type: "zip-piece", id, chunk, final }, [chunk.buffer]);
   });
   for (let i = 0; i < count && !failure; ++i) {
@@ -230,6 +243,13 @@ function zipAll(id) {
     for (let at = 0; at < data.length || at === 0; at += 1 << 20) {
       const end = Math.min(data.length, at + (1 << 20));
       file.push(data.subarray(at, end), end === data.length);
+      // Requests wait in line meanwhile, so the module (and the view into
+      // its memory) stays as it is.
+      await zipRoom();
+      if (cancelledZips.delete(id)) {
+        zip.terminate();
+        return;
+      }
     }
   }
   if (failure) {
@@ -240,9 +260,29 @@ function zipAll(id) {
   postMessage({ type: "zip-done", id, renamed, left });
 }
 
-onmessage = async (event) => {
-  await ready;
+// Requests are handled one after another, each to its end (a zip waits
+// for the page between its pieces); the page's notes on the zip's flow go
+// past the line.
+let line = ready;
+
+onmessage = (event) => {
   const request = event.data;
+  if (request.type === "zip-stored") {
+    zipInFlight -= request.bytes;
+    if (wakeZip) wakeZip();
+    wakeZip = null;
+    return;
+  }
+  if (request.type === "zip-cancel") {
+    cancelledZips.add(request.id);
+    if (wakeZip) wakeZip();
+    wakeZip = null;
+    return;
+  }
+  line = line.then(() => handle(request));
+};
+
+async function handle(request) {
   try {
     if (request.type === "open") {
       open(request.file, request.password);
@@ -265,9 +305,9 @@ onmessage = async (event) => {
         postMessage({ type: "file-failed", id: request.id, message: String(failure.message || failure) });
       }
     } else if (request.type === "zip") {
-      zipAll(request.id);
+      await zipAll(request.id);
     }
   } catch (failure) {
     postMessage({ type: "error", message: String(failure && failure.message ? failure.message : failure) });
   }
-};
+}
