@@ -263,7 +263,10 @@ async function zipAll(id) {
 // Requests are handled one after another, each to its end (a zip waits
 // for the page between its pieces); the page's notes on the zip's flow go
 // past the line.
-let line = ready;
+let line = ready.catch((failure) => {
+  postMessage({ type: "error", message: `the decoder cannot start (${failure && failure.message ? failure.message : failure})` });
+  return new Promise(() => {}); // nothing after this can run
+});
 
 onmessage = (event) => {
   const request = event.data;
