@@ -18,7 +18,7 @@ let nextRequest = 1;
 let zipParts = [];
 let status = { text: "", isError: false }; // what the page says of the archive itself
 let sort = { key: "", direction: 1 }; // "" is the archive's own order
-let viewing = null; // { index, name, data, text } of the entry in the viewer
+let viewing = null; // { index, name, data } of the entry in the viewer
 
 function say(text, isError = false) {
   $("message").textContent = text;
@@ -245,11 +245,11 @@ function isUtf8(data) {
   }
 }
 
+// Decodes only what is shown; the whole text is decoded when it is saved.
 function showText() {
   const encoding = $("viewer-encoding").value;
   const data = viewing.data.subarray(0, textLimit);
-  viewing.text = new TextDecoder(encoding).decode(viewing.data);
-  $("viewer-text").textContent = data.length < viewing.data.length ? new TextDecoder(encoding).decode(data) : viewing.text;
+  $("viewer-text").textContent = new TextDecoder(encoding).decode(data);
   $("viewer-note").textContent =
     (data.length < viewing.data.length ? `The first ${plural(textLimit, "byte", "bytes")} are shown. ` : "") +
     (encoding === "utf-8" ? "Shown as UTF-8." : "Shown as Shift-JIS, the encoding of Japanese Windows.");
@@ -289,7 +289,8 @@ $("viewer-utf8").addEventListener("click", () => {
   const base = saveName(viewing.name);
   const dot = base.lastIndexOf(".");
   const name = dot > 0 ? `${base.slice(0, dot)} (UTF-8)${base.slice(dot)}` : `${base} (UTF-8).txt`;
-  download([new TextEncoder().encode(viewing.text)], name, "text/plain;charset=utf-8");
+  const text = new TextDecoder($("viewer-encoding").value).decode(viewing.data);
+  download([new TextEncoder().encode(text)], name, "text/plain;charset=utf-8");
 });
 $("viewer").addEventListener("close", () => {
   viewing = null;

@@ -4,13 +4,13 @@
 // downloaded as a zip, and the peak
 // resident memory of chromium's renderer processes (the page and its
 // worker) read from /proc while it works.
-// Usage: node web/bench-big.mjs PAGE ARCHIVE ORIGINAL_OF_part07.bin
+// Usage: node web/bench-big.mjs PAGE ARCHIVE PART07_BIN (the file part07.bin was made from)
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { launch, openFile, openPage, settled } from "./chromium.mjs";
 
-const [pageFile, archive, original] = process.argv.slice(2).map((p) => path.resolve(p));
+const [pageFile, archive, madeFrom] = process.argv.slice(2).map((p) => path.resolve(p));
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "qx-page-big-"));
 const downloads = path.join(work, "downloads");
 fs.mkdirSync(downloads);
@@ -48,8 +48,8 @@ const file = path.join(downloads, "part07.bin");
 for (let i = 0; i < 6000 && !(fs.existsSync(file) && !fs.existsSync(file + ".crdownload")); ++i) {
   await new Promise((resolve) => setTimeout(resolve, 50));
 }
-const same = fs.readFileSync(file).equals(fs.readFileSync(original));
-console.log(`part07.bin downloaded: ${same ? "the same bytes as the original" : "DIFFERENT BYTES"}`);
+const same = fs.readFileSync(file).equals(fs.readFileSync(madeFrom));
+console.log(`part07.bin downloaded: ${same ? "the same bytes as the file it was made from" : "DIFFERENT BYTES"}`);
 console.log(`renderer peak after the download: ${(rendererPeak() / 2 ** 20).toFixed(0)} MiB`);
 
 // "Download all": the zip streamed out of the worker, piece by piece.

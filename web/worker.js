@@ -194,6 +194,7 @@ async function zipRoom() {
 // Streams every entry into a zip: the pieces go to the page as they are
 // made, and only one entry's bytes are held at a time.
 async function zipAll(id) {
+  if (cancelledZips.delete(id)) return; // cancelled while it waited in line
   const count = qx._qx1_entry_count(archive);
   const unsafe = [];
   const names = [];
